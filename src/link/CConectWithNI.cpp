@@ -1,0 +1,238 @@
+#include "link/CConectWithNI.h"
+
+#include "link/ConnectionMessages.h"
+#include "platform/Clock.h"
+
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <string_view>
+
+namespace {
+
+constexpr unsigned kResourceBufferSize = 256;
+constexpr unsigned kProbeReplySize = 256;
+constexpr unsigned kProbeWaitMs = 100;
+constexpr ViUInt32 kModelNameSize = 256;
+
+// The text of a reply: up to its first NUL byte, never past what was read.
+std::string_view ReplyText(const char* buffer, unsigned count)
+{
+    return std::string_view(buffer, strnlen(buffer, count));
+}
+
+void ReportOpenFailure()
+{
+    voltora::link::ShowMessage(CConectWithNI::kOpenFailedMessage, CConectWithNI::kCaption);
+}
+
+void ReportCommunicationFailure()
+{
+    voltora::link::ShowMessage(CConectWithNI::kCommunicationFailedMessage,
+                               CConectWithNI::kCaption);
+}
+
+}  // namespace
+
+CConectWithNI* CConectWithNI::Instance()
+{
+    static CConectWithNI* instance = new CConectWithNI();
+    return instance;
+}
+
+ViStatus CConectWithNI::ReadWhole(ViSession session, char* buffer, unsigned size,
+                                  unsigned* count)
+{
+    ViUInt32 received = 0;
+    const ViStatus status =
+        viRead(session, reinterpret_cast<ViPBuf>(buffer), size, &received);
+    if (count != nullptr) {
+        *count = received;
+    }
+    if (status == VI_SUCCESS_MAX_CNT) {
+        DiscardRestOfReply(session);
+    }
+    return status;
+}
+
+void CConectWithNI::DiscardRestOfReply(ViSession session)
+{
+    // The reply did not fit the caller's buffer. What is left of it would be
+    // read as the reply to the next query, so it is drained here, for at most
+    // one time-out's worth of time.
+    ViUInt32 timeoutMs = 2000;
+    viGetAttribute(session, VI_ATTR_TMO_VALUE, &timeoutMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    ViByte scratch[4096];
+    for (;;) {
+        ViUInt32 received = 0;
+        const ViStatus status = viRead(session, scratch, sizeof scratch, &received);
+        if (status != VI_SUCCESS_MAX_CNT || std::chrono::steady_clock::now() >= deadline) {
+            return;
+        }
+    }
+}
+
+void CConectWithNI::CloseResourceManager()
+{
+    viClose(resourceManager.load());
+    resourceManager = 0;
+}
+
+bool CConectWithNI::Open(const char* resource)
+{
+    if (resource == nullptr || std::strlen(resource) >= kResourceBufferSize) {
+        // Longer than any VISA resource string can be: nothing is opened.
+        return false;
+    }
+    ViSession rm = 0;
+    if (viOpenDefaultRM(&rm) < VI_SUCCESS) {
+        return false;
+    }
+    resourceManager = rm;
+
+    char name[kResourceBufferSize] = {};
+    std::strncpy(name, resource, kResourceBufferSize - 1);
+
+    ViSession opened = 0;
+    if (viOpen(rm, name, 0, 0, &opened) < VI_SUCCESS) {
+        // A LAN address that does not answer is a common, expected outcome
+        // of trying addresses; only other resources are reported.
+        if (std::strstr(name, "TCPIP") == nullptr) {
+            ReportOpenFailure();
+        }
+        CloseResourceManager();
+        return false;
+    }
+    session = opened;
+
+    const std::size_t probeLength = std::strlen(kIdentityProbe);
+    ViUInt32 written = 0;
+    bool identified = false;
+    if (viWrite(opened, reinterpret_cast<ViConstBuf>(kIdentityProbe),
+                static_cast<ViUInt32>(probeLength), &written) >= VI_SUCCESS &&
+        written == probeLength) {
+        voltora::platform::SleepMs(kProbeWaitMs);
+        char reply[kProbeReplySize] = {};
+        unsigned count = 0;
+        if (ReadWhole(opened, reply, kProbeReplySize, &count) >= VI_SUCCESS) {
+            identified = ReplyText(reply, count).find("ZAN") != std::string_view::npos;
+        }
+    }
+    if (identified) {
+        return true;
+    }
+    viClose(opened);
+    session = 0;
+    ReportOpenFailure();
+    CloseResourceManager();
+    return false;
+}
+
+bool CConectWithNI::Close()
+{
+    // No lock: a worker's exchange in progress then fails as any broken
+    // transfer does, instead of making the user wait for it.
+    viClose(session.load());
+    viClose(resourceManager.load());
+    session = 0;
+    resourceManager = 0;
+    return true;
+}
+
+bool CConectWithNI::IsConnected()
+{
+    return session.load() != 0;
+}
+
+bool CConectWithNI::Write(const char* command)
+{
+    std::lock_guard<voltora::platform::CriticalSection> guard(lock);
+    const ViSession current = session.load();
+    if (current == 0 || command == nullptr) {
+        return false;
+    }
+    const std::size_t length = std::strlen(command);
+    ViUInt32 written = 0;
+    const ViStatus status = viWrite(current, reinterpret_cast<ViConstBuf>(command),
+                                    static_cast<ViUInt32>(length), &written);
+    return status >= VI_SUCCESS && written == length;
+}
+
+bool CConectWithNI::Read(char* buffer, unsigned size, unsigned* count)
+{
+    bool ok = false;
+    {
+        std::lock_guard<voltora::platform::CriticalSection> guard(lock);
+        const ViSession current = session.load();
+        if (current != 0) {
+            ok = ReadWhole(current, buffer, size, count) >= VI_SUCCESS;
+        }
+    }
+    if (!ok) {
+        ReportCommunicationFailure();
+    }
+    return ok;
+}
+
+bool CConectWithNI::Query(const char* command, char* buffer, unsigned size, unsigned* count)
+{
+    if (!IsConnected()) {
+        return false;
+    }
+    bool ok = false;
+    {
+        std::lock_guard<voltora::platform::CriticalSection> guard(lock);
+        if (!Write(command)) {
+            return false;
+        }
+        const ViSession current = session.load();
+        ok = current != 0 && ReadWhole(current, buffer, size, count) >= VI_SUCCESS;
+    }
+    if (!ok) {
+        ReportCommunicationFailure();
+    }
+    return ok;
+}
+
+void CConectWithNI::FindUsbResources(std::vector<std::string>& resources,
+                                     std::vector<std::string>& models)
+{
+    resources.clear();
+    models.clear();
+    ViSession rm = 0;
+    if (viOpenDefaultRM(&rm) < VI_SUCCESS) {
+        return;
+    }
+    resourceManager = rm;
+
+    ViFindList list = 0;
+    ViUInt32 count = 0;
+    char descriptor[VI_FIND_BUFLEN] = {};
+    if (viFindRsrc(rm, "USB?*INSTR", &list, &count, descriptor) < VI_SUCCESS || count == 0) {
+        CloseResourceManager();
+        return;
+    }
+    for (ViUInt32 i = 0; i < count; ++i) {
+        if (i > 0) {
+            std::memset(descriptor, 0, sizeof descriptor);
+            if (viFindNext(list, descriptor) < VI_SUCCESS) {
+                break;
+            }
+        }
+        ViSession opened = 0;
+        if (viOpen(rm, descriptor, 0, 0, &opened) < VI_SUCCESS) {
+            continue;
+        }
+        session = opened;
+        char model[kModelNameSize] = {};
+        viGetAttribute(opened, VI_ATTR_MODEL_NAME, model);
+        model[kModelNameSize - 1] = '\0';
+        resources.emplace_back(descriptor);
+        models.emplace_back(model);
+        viClose(opened);
+        session = 0;
+    }
+    CloseResourceManager();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace voltora::sim {
+
+struct SimulatedMeterOptions {
+    // Seed of the noise generator; the same seed and the same clock give the
+    // same readings.
+    std::uint32_t seed = 1;
+    // Multiplier on each function's natural noise; 0 gives noiseless readings.
+    double noiseScale = 1.0;
+    // Time between a query's arrival and its reply becoming readable, as a
+    // real link would take. About one USB-TMC round trip by default.
+    std::chrono::microseconds replyLatency{1000};
+};
+
+// A ZAN bench multimeter simulated in-process. It accepts one complete
+// program message at a time (as a client writes it) and answers queries in
+// the forms the real meter uses. Thread-safe: several clients may call it.
+class SimulatedMeter {
+public:
+    // Monotonic time source; tests pass a manual clock to control acquisition.
+    using Clock = std::function<std::chrono::nanoseconds()>;
+
+    explicit SimulatedMeter(SimulatedMeterOptions options = {}, Clock clock = {});
+    ~SimulatedMeter();
+    SimulatedMeter(const SimulatedMeter&) = delete;
+    SimulatedMeter& operator=(const SimulatedMeter&) = delete;
+
+    // Executes one program message (trailing "\n" optional). Returns the
+    // reply, ending in "\n", when the message was a query; std::nullopt when
+    // it asked for nothing.
+    std::optional<std::string> Execute(std::string_view message);
+
+    // Every message received, in order, without its terminator.
+    std::vector<std::string> Transcript() const;
+    void ClearTranscript();
+
+    std::chrono::microseconds ReplyLatency() const;
+    void SetReplyLatency(std::chrono::microseconds latency);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace voltora::sim
