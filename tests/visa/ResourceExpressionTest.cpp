@@ -27,11 +27,12 @@ INSTANTIATE_TEST_SUITE_P(
         ExpressionCase{"USB?*INSTR", "usb0::0x1234::0x5678::SN1::instr", true},
         ExpressionCase{"USB?*INSTR", "USB0::0x1234::0x5678::SN1::RAW", false},
         ExpressionCase{"USB?*INSTR", "TCPIP0::10.0.0.1::inst0::INSTR", false},
-        ExpressionCase{"USB?*INSTR", "USBINSTR", false},  // "?" needs one character
+        ExpressionCase{"USB?*INSTR", "USBINSTR", true},  // "?*" also matches nothing
         ExpressionCase{"?*INSTR", "SIM0::ZAN::INSTR", true},
         ExpressionCase{"?*", "", true},
         ExpressionCase{"SIM?*::INSTR", "SIM0::ZAN::INSTR", true},
-        ExpressionCase{"SIM?*::INSTR", "SIM::INSTR", false},
+        ExpressionCase{"SIM?*::INSTR", "SIM0::RAW", false},
+        ExpressionCase{"USB?::INSTR", "USB::INSTR", false},  // "?" alone needs one character
         ExpressionCase{"A*B", "AAAB", true},  // "*" repeats the element before it
         ExpressionCase{"A*B", "ACB", false}));
 

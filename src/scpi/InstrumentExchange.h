@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The two exchanges every command operation is built from, and the small text
+// rules the replies are read with.
+namespace voltora::scpi {
+
+// Writes `command` through the connection as it is (no terminator).
+bool SendCommand(const std::string& command);
+
+// Sends `query` with a zeroed reply buffer of `bufferSize` bytes and returns
+// the reply text: the bytes up to the first NUL or up to the number of bytes
+// read, whichever comes first. A failed query gives an empty text.
+std::string QueryReply(const std::string& query, unsigned bufferSize);
+
+// Sends `query` and reads the reply into `buffer` (of `size` bytes) as it is.
+// Returns the number of bytes read, at most `size` (0 for a failed query).
+unsigned QueryIntoBuffer(const std::string& query, char* buffer, unsigned size);
+
+// The text without its last character (the reply's "\n"); empty stays empty.
+std::string_view WithoutLastChar(std::string_view text);
+
+// The number cut towards zero to an int; values beyond the int range saturate
+// and NaN gives 0.
+int TruncateToInt(double value);
+
+inline bool Contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
+
+}  // namespace voltora::scpi
