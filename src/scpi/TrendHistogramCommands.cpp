@@ -25,13 +25,25 @@ constexpr std::size_t kHistogramCommandLimit = 255;
 char trendBuffer[kTrendBufferCapacity];
 char histogramBuffer[kHistogramBufferCapacity];
 
+// How far each shared buffer may hold bytes other than 0 (both start zeroed).
+// Bytes past it were never written, so zeroing can stop there: a short reply
+// in the 1 MiB trend buffer then costs what the reply costs, not a megabyte
+// of zeroing.
+unsigned trendBufferDirty = 0;
+unsigned histogramBufferDirty = 0;
+
 // Zeroes the first `size` bytes of the buffer (at most its capacity), reads
 // the reply into them and leaves the number of bytes read in `size`.
-void QueryList(const char* query, char* buffer, unsigned capacity, unsigned& size)
+void QueryList(const char* query, char* buffer, unsigned capacity, unsigned& dirty,
+               unsigned& size)
 {
     size = std::min(size, capacity);
-    std::memset(buffer, 0, size);
-    size = QueryIntoBuffer(query, buffer, size);
+    std::memset(buffer, 0, std::min(size, dirty));
+    const unsigned dirtyBeyondRequest = dirty > size ? dirty : 0;
+    const unsigned requested = size;
+    size = QueryIntoBuffer(query, buffer, requested);
+    // A failed read may have left part of a reply anywhere in the request.
+    dirty = std::max(dirtyBeyondRequest, size == 0 ? requested : size);
 }
 
 bool SendHistogramCommand(const std::string& command)
@@ -47,12 +59,12 @@ bool SendHistogramCommand(const std::string& command)
 
 namespace voltora::scpi {
 
-char* TrendBuffer()
+const char* TrendBuffer()
 {
     return trendBuffer;
 }
 
-char* HistogramBuffer()
+const char* HistogramBuffer()
 {
     return histogramBuffer;
 }
@@ -72,7 +84,8 @@ std::string QueryTrendChartMode()
 
 void QueryTrendChartData(unsigned& size)
 {
-    QueryList("CALCulate:TRENd:CHARt:DATA?", trendBuffer, kTrendBufferCapacity, size);
+    QueryList("CALCulate:TRENd:CHARt:DATA?", trendBuffer, kTrendBufferCapacity, trendBufferDirty,
+              size);
 }
 
 void ClearHistogram()
@@ -102,7 +115,8 @@ bool SetHistogramUpper(double upper)
 
 void QueryHistogramAll(unsigned& size)
 {
-    QueryList("CALCulate:TRANsform:HISTogram:ALL?", histogramBuffer, kHistogramBufferCapacity, size);
+    QueryList("CALCulate:TRANsform:HISTogram:ALL?", histogramBuffer, kHistogramBufferCapacity,
+              histogramBufferDirty, size);
 }
 
 int QueryHistogramRangeAuto()

@@ -14,10 +14,10 @@ inline constexpr unsigned kTrendBufferCapacity = 1048576;
 inline constexpr unsigned kHistogramBufferCapacity = 102400;
 
 // The trend buffer (kTrendBufferCapacity bytes), filled by QueryTrendChartData.
-char* TrendBuffer();
+const char* TrendBuffer();
 // The histogram buffer (kHistogramBufferCapacity bytes), filled by
 // QueryHistogramAll.
-char* HistogramBuffer();
+const char* HistogramBuffer();
 
 }  // namespace voltora::scpi
 

@@ -173,12 +173,17 @@ TEST_F(MathCommandsTest, TextQueries)
 
 TEST_F(MathCommandsTest, TrendDataFillsTheTrendBufferAndReportsTheByteCount)
 {
-    char* buffer = TrendBuffer();
-    std::memset(buffer, 'x', 64);
+    const char* buffer = TrendBuffer();
+    // A longer reply first, so that the shorter one must clear its tail.
+    AnswerQueries(std::string(63, 'x') + "\n");
+    unsigned size = kTrendBufferCapacity;
+    QueryTrendChartData(size);
+    ASSERT_EQ(size, 64u);
+    Device()->ClearWrites();
     const std::string reply = "1.0,2.0,3.0,4.0,5.0\n";
     ASSERT_EQ(reply.size(), 20u);
     AnswerQueries(reply);
-    unsigned size = kTrendBufferCapacity;
+    size = kTrendBufferCapacity;
     QueryTrendChartData(size);
     EXPECT_EQ(size, 20u);
     EXPECT_EQ(std::string(buffer, 20), reply);
@@ -205,9 +210,12 @@ TEST_F(MathCommandsTest, ListQueriesNeverWritePastTheirBuffers)
 
 TEST_F(MathCommandsTest, FailedListQueriesLeaveZeroedBuffers)
 {
-    std::memset(HistogramBuffer(), 'x', 100);
-    AnswerNothing();
+    AnswerQueries(std::string(99, 'x') + "\n");
     unsigned size = kHistogramBufferCapacity;
+    QueryHistogramAll(size);
+    ASSERT_EQ(size, 100u);
+    AnswerNothing();
+    size = kHistogramBufferCapacity;
     QueryHistogramAll(size);
     EXPECT_EQ(size, 0u);
     EXPECT_EQ(std::string(HistogramBuffer(), 100), std::string(100, '\0'));

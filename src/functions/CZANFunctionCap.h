@@ -1,0 +1,56 @@
+#pragma once
+
+#include "functions/CZANFunction.h"
+
+// The capacitance function ("CAP", "Capacitance"): ranges 2 nF to 10000 uF
+// over two range pages and relative value. No speed, no dB/dBm scaling.
+class CZANFunctionCap : public CZANFunction {
+public:
+    // Soft-key item ids.
+    enum ItemId : int {
+        kRangeItem = 64,
+        kRelItem = 65,
+        kRangeAuto = 66,
+        kRange2nF = 67,
+        kRange20nF = 68,
+        kRange200nF = 69,
+        kRange2uF = 70,
+        kRangeOther = 71,     // "other->": the second range page
+        kRange20uF = 72,
+        kRange200uF = 73,
+        kRange10000uF = 74,
+        kRangeBack = 75,      // "<-other": back to the first range page
+    };
+
+    explicit CZANFunctionCap(IFrontPanel* panel);
+    ~CZANFunctionCap() override;
+
+    void OnMenuItem(int id) override;
+    void Initialise() override;
+    void LoadSettings() override;
+    void Activate() override;
+    bool FetchReading() override;
+    std::string GetValueText() override;
+    std::string GetRangeModeText() override;
+    bool UpdateAutoRange() override;
+    void SetRangeText(const std::string& text) override;
+    std::string GetRangeText() override;
+    std::string GetBaseUnit() override;
+    std::string GetUnitText() override;
+    void SetRelValue(const std::string& text) override;
+    void StartWorker() override;
+    // Apply handler of "Rel" (worker).
+    virtual void ApplyRel();
+
+    void SetRangeMode(const std::string& text);
+
+private:
+    void ApplyRange();
+    void ShowRootPage();
+    void ShowFirstRangePage();
+
+    voltora::functions::SharedText rangeMode;
+    voltora::functions::SharedText rangeText;
+    std::string unit;
+    voltora::functions::SharedText unitPrefix;
+};

@@ -1,0 +1,268 @@
+// The commands a function sends outside the worker's pending settings: the
+// settings read-back, the relative value, the dB/dBm scale, sample count,
+// trend mode, statistics and the saving of the reading memory.
+
+#include "functions/CZANFunction.h"
+
+#include "functions/MathSettings.h"
+#include "functions/ViewFlags.h"
+#include "link/CConectWithNI.h"
+#include "platform/CNumbers.h"
+#include "platform/Clock.h"
+#include "scpi/AcquisitionCommands.h"
+#include "scpi/InstrumentExchange.h"
+#include "scpi/MathCommands.h"
+#include "scpi/TrendHistogramCommands.h"
+
+#include <boost/algorithm/string/classification.hpp>
+#include <boost/algorithm/string/split.hpp>
+#include <boost/range/iterator_range.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <string_view>
+#include <vector>
+
+using voltora::platform::SleepMs;
+
+namespace {
+
+constexpr unsigned kDataPointsPollMs = 200;
+
+// A reply without the line end the meter puts after it.
+std::string_view WithoutLineEnd(std::string_view text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::string OverloadOrText(std::string_view field)
+{
+    return IsOverload(field) ? std::string("Overload") : std::string(field);
+}
+
+}  // namespace
+
+// ---- Settings read-back -------------------------------------------------------------
+
+void CZANFunction::LoadSettings()
+{
+    ClearPending();
+    voltora::functions::MathSettings limits;
+    limits.limitState = QueryLimitState();
+    limits.lowerLimit = QueryLimitLower();
+    limits.upperLimit = QueryLimitUpper();
+    voltora::functions::SetMathSettings(limits);
+    PublishRel();
+    WaitForStoredReadings();
+}
+
+void CZANFunction::WaitForStoredReadings()
+{
+    // The meter needs a moment after a function change before it holds a
+    // reading. The wait is bounded and ends when the connection is closed,
+    // so a silent meter cannot hang the user interface.
+    const std::uint32_t start = voltora::platform::ProcessClockMs();
+    while (QueryDataPoints() == 0) {
+        if (!CConectWithNI::Instance()->IsConnected()) {
+            return;
+        }
+        if (voltora::platform::ProcessClockMs() - start >= dataPointsWaitLimitMs) {
+            return;
+        }
+        SleepMs(kDataPointsPollMs);
+    }
+}
+
+// ---- Relative value ---------------------------------------------------------------------
+
+void CZANFunction::PublishRel()
+{
+    const std::string state = relState.Get();
+    const std::string value = relValue.Get();
+    if (panel != nullptr) {
+        // On the worker the lock is held and the panel's thread may be
+        // waiting for it: hand the texts over without waiting.
+        if (IsWorkerThread()) {
+            panel->PostRelValue(state, value);
+        } else {
+            panel->ShowRelValue(state, value);
+        }
+    }
+    elapsedOrigin = voltora::platform::ProcessClockMs();
+}
+
+void CZANFunction::SendRelValue(const std::string& text, double low, double high,
+                                TextCommand setNullValue, TextQuery queryNullValue)
+{
+    double x = voltora::platform::CAtof(text);
+    if (std::isnan(x)) {
+        x = 0.0;  // "nan" would otherwise be sent as the null value
+    }
+    x = std::clamp(x, low, high);
+    const std::string value = voltora::platform::CFormat("%.12f", x);
+    PauseGuard paused(*this);
+    setNullValue(value);
+    SleepMs(100);
+    relValue = queryNullValue();
+    PublishRel();
+    SleepMs(200);
+}
+
+void CZANFunction::ApplyRelWith(TextCommand setNull, TextQuery queryNull, TextQuery queryNullValue,
+                                int relItemId)
+{
+    const std::string state = relState.Get();
+    setNull(state);
+    SleepMs(200);
+    const std::string reported = queryNull();
+    if (reported == state) {
+        relValue = queryNullValue();
+        PublishRel();
+        SleepMs(200);
+        return;
+    }
+    // The meter refused the change: show what it reports.
+    relState = reported;
+    if (CZANMenuItem* item = Item(relItemId)) {
+        item->ShowLeftRight(reported);
+    }
+    PostPanelMessage(WM_PANEL_SOFTKEYS);
+}
+
+// ---- dB/dBm scale -------------------------------------------------------------------------
+
+bool CZANFunction::LoadScaleInfo(MathInfo& info)
+{
+    info.mode = QueryScaleState();
+    info.unitText = QueryScaleFunction();
+    info.dbmReference = QueryDbmReference();
+    info.dbReference = QueryDbReference();
+    info.available = 1;
+    info.referenceAuto = QueryScaleReferenceAuto();
+    return true;
+}
+
+void CZANFunction::SendScaleSetting(bool (*command)(int), int value, int& field)
+{
+    PauseGuard paused(*this);
+    command(value);
+    SleepMs(100);
+    field = value;
+}
+
+void CZANFunction::SendScaleFunction(MathInfo& info, const std::string& text, bool tellViews)
+{
+    PauseGuard paused(*this);
+    SetScaleFunction(text);
+    SleepMs(100);
+    info.unitText = text == "DB" ? "dB" : "dBm";
+    if (tellViews && panel != nullptr) {
+        panel->SetViewsUnit(info.unitText);
+    }
+}
+
+std::string CZANFunction::FormatScaledReading(const std::string& reading, MathInfo& info)
+{
+    double x = voltora::platform::CAtof(reading);
+    if (std::fabs(x) < 1.0) {
+        x *= 1000.0;
+        info.prefix = "m";
+    } else {
+        info.prefix.clear();
+    }
+    std::string text = voltora::platform::CFormat("%.2f", x);
+    if (text.find('-') == std::string::npos && text.find('+') == std::string::npos) {
+        text.insert(0, "+");
+    }
+    return text;
+}
+
+// ---- Statistics -------------------------------------------------------------------------------
+
+bool CZANFunction::FetchStatistics()
+{
+    char buffer[voltora::scpi::kStatisticsReplySize];
+    unsigned size = sizeof buffer;
+    QueryStatisticsAll(buffer, size);
+    const std::string_view reply = WithoutLineEnd(std::string_view(buffer, strnlen(buffer, sizeof buffer)));
+
+    std::vector<boost::iterator_range<const char*>> fields;
+    boost::algorithm::split(fields, boost::make_iterator_range(reply.data(), reply.data() + reply.size()),
+                            boost::algorithm::is_any_of(","));
+    if (fields.size() < 4) {
+        // A failed or cut transfer: keep the block the math view shows.
+        return false;
+    }
+    const auto field = [&](std::size_t i) {
+        return std::string_view(fields[i].begin(), fields[i].size());
+    };
+    StatisticsBlock block;
+    block.average = OverloadOrText(field(0));
+    block.standardDeviation = OverloadOrText(field(1));
+    block.maximum = OverloadOrText(field(2));
+    block.minimum = OverloadOrText(field(3));
+    block.span = OverloadOrText(WithoutLineEnd(QueryPeakToPeak()));
+    block.samples = voltora::scpi::TruncateToInt(QueryStatisticsCount());
+
+    std::lock_guard<std::mutex> guard(statisticsMutex);
+    statistics = std::move(block);
+    return true;
+}
+
+// ---- Acquisition commands of the user-interface thread ------------------------------------
+
+void CZANFunction::SetSamplesPerTrigger(const std::string& text)
+{
+    PauseGuard paused(*this);
+    SetSampleCount(text);
+    SleepMs(50);
+    Initiate();
+    trendRestartPending = true;
+    elapsedOrigin = voltora::platform::ProcessClockMs();
+}
+
+void CZANFunction::SetTrendMode(const std::string& text)
+{
+    PauseGuard paused(*this);
+    SetTrendChartMode(text);
+    SleepMs(100);
+}
+
+void CZANFunction::SaveReadings(const std::string& path)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        return;
+    }
+    std::string reply;
+    {
+        // No reading query of the worker may fall between abort and restart.
+        PauseGuard paused(*this);
+        Abort();
+        reply = FetchReadings();
+        Initiate();
+    }
+    // One field per line, the fields copied as the meter sent them, lines
+    // ended with CR LF (a line feed inside a field, such as the reply's own
+    // terminator on the last field, becomes CR LF as well).
+    std::vector<boost::iterator_range<std::string::const_iterator>> fields;
+    boost::algorithm::split(fields, reply, boost::algorithm::is_any_of(","));
+    std::string out;
+    out.reserve(reply.size() + 2 * fields.size() + 2);
+    for (const auto& field : fields) {
+        for (const char ch : field) {
+            if (ch == '\n') {
+                out += "\r\n";
+            } else {
+                out += ch;
+            }
+        }
+        out += "\r\n";
+    }
+    file.write(out.data(), static_cast<std::streamsize>(out.size()));
+}

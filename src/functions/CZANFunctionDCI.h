@@ -1,0 +1,66 @@
+#pragma once
+
+#include "functions/CZANFunction.h"
+
+// The DC current function ("CURR", "DC Current"): ranges 200 uA to 10 A over
+// two range pages, speed, filter and relative value. No dB/dBm scaling.
+class CZANFunctionDCI : public CZANFunction {
+public:
+    // Soft-key item ids.
+    enum ItemId : int {
+        kRangeItem = 16,
+        kSpeedItem = 17,
+        kFilterItem = 18,
+        kRelItem = 19,
+        kRangeAuto = 20,
+        kRange200uA = 21,
+        kRange2mA = 22,
+        kRange20mA = 23,
+        kRange200mA = 24,
+        kRangeOther = 25,     // "other->": the second range page
+        kRange2A = 26,
+        kRange10A = 27,
+        kRangeBack = 28,      // "<-other": back to the first range page
+        kSpeedSlow = 29,
+        kSpeedMiddle = 30,
+        kSpeedFast = 31,
+    };
+
+    explicit CZANFunctionDCI(IFrontPanel* panel);
+    ~CZANFunctionDCI() override;
+
+    void OnMenuItem(int id) override;
+    void Initialise() override;
+    void LoadSettings() override;
+    void Activate() override;
+    bool FetchReading() override;
+    std::string GetValueText() override;
+    std::string GetRangeModeText() override;
+    bool UpdateAutoRange() override;
+    void SetRangeText(const std::string& text) override;
+    std::string GetRangeText() override;
+    std::string GetBaseUnit() override;
+    std::string GetUnitText() override;
+    void SetRelValue(const std::string& text) override;
+    void StartWorker() override;
+    // Apply handler of "Rel" (worker).
+    virtual void ApplyRel();
+
+    void SetRangeMode(const std::string& text);
+    std::string GetSpeed() const { return speed.Get(); }
+    std::string GetFilter() const { return filter.Get(); }
+
+private:
+    void ApplyRange();
+    void ApplyFilter();
+    void ApplySpeed();
+    void ShowRootPage();
+    void ShowFirstRangePage();
+
+    voltora::functions::SharedText rangeMode;
+    voltora::functions::SharedText rangeText;
+    std::string unit;
+    voltora::functions::SharedText unitPrefix;
+    voltora::functions::SharedText speed;
+    voltora::functions::SharedText filter;
+};

@@ -1,0 +1,194 @@
+// The worker thread of a function: its cycle and how the user-interface
+// thread suspends, resumes and stops it.
+
+#include "functions/CZANFunction.h"
+
+#include "functions/ViewData.h"
+#include "functions/ViewFlags.h"
+#include "platform/Clock.h"
+#include "scpi/AcquisitionCommands.h"
+
+#include <mutex>
+
+namespace {
+
+// The steps in which the worker kinds differ.
+struct CycleShape {
+    bool postAfterFetch;
+    bool autoRangeStep;
+    bool secondFetch;
+};
+
+CycleShape ShapeOf(WorkerKind kind)
+{
+    switch (kind) {
+    case WorkerKind::Standard:
+        return {true, true, false};
+    case WorkerKind::Quiet:
+        return {false, true, false};
+    case WorkerKind::Diode:
+        return {true, false, true};
+    case WorkerKind::Continuity:
+    case WorkerKind::Temperature:
+        break;
+    }
+    return {false, false, false};
+}
+
+// The function whose worker runs on this thread, if any.
+thread_local const CZANFunction* workerOfThisThread = nullptr;
+
+constexpr unsigned kPauseAfterCycleMs = 200;
+
+}  // namespace
+
+void CZANFunction::StartWorkerOfKind(WorkerKind kind, boost::function<bool()> fetch)
+{
+    // The previous thread, if any, has ended (ResumeWorker replaces only an
+    // ended worker); destroying it joins it.
+    thread.reset();
+    thread = std::make_unique<voltora::platform::WorkerThread>(
+        [this, kind, fetch = std::move(fetch)](voltora::platform::WorkerThread& self) {
+            RunWorker(self, kind, fetch);
+        });
+}
+
+void CZANFunction::RunWorker(voltora::platform::WorkerThread& self, WorkerKind kind,
+                             const boost::function<bool()>& fetch)
+{
+    workerOfThisThread = this;
+    const CycleShape shape = ShapeOf(kind);
+    const auto fetchOnce = [&] { return fetch ? fetch() : FetchReading(); };
+
+    while (running) {
+        {
+            std::unique_lock<voltora::platform::CriticalSection> guard(lock);
+            // Suspension is checked with the lock held: SuspendWorker changes
+            // the count only while it holds the lock, so a worker that was
+            // waiting for the lock does not run a cycle after it.
+            if (self.IsSuspendRequested()) {
+                guard.unlock();
+                if (!self.WaitWhileSuspended()) {
+                    return;
+                }
+                continue;
+            }
+            if (!fetchOnce()) {
+                return;
+            }
+            if (shape.postAfterFetch) {
+                PostReadingMessage();
+            }
+            FetchViewData();
+            if (shape.secondFetch && !fetchOnce()) {
+                return;
+            }
+            if (shape.autoRangeStep && GetRangeModeText() == "Auto" && !UpdateAutoRange()) {
+                return;
+            }
+            ApplyPendingSettings();
+        }
+        if (pauseRequested) {
+            // Lets a user-interface thread that waits for the lock have it
+            // before the next cycle takes it again.
+            voltora::platform::SleepMs(kPauseAfterCycleMs);
+        }
+        PostReadingMessage();
+    }
+}
+
+void CZANFunction::FetchViewData()
+{
+    if (trendViewShown) {
+        FetchTrendData(*this);
+    }
+    if (histogramViewShown) {
+        FetchHistogramData();
+    }
+    if (mathViewShown) {
+        FetchStatistics();
+    }
+}
+
+bool CZANFunction::FetchReadingWith(TextQuery query)
+{
+    const std::string text = query();
+    if (text.empty()) {
+        return false;
+    }
+    SetReadingText(text);
+    return true;
+}
+
+void CZANFunction::PostReadingMessage()
+{
+    // At most one unhandled WM_PANEL_READING per function: the panel reads
+    // the latest texts when it handles it, so more would only queue up.
+    if (!readingPostPending.exchange(true)) {
+        PostPanelMessage(WM_PANEL_READING);
+    }
+}
+
+void CZANFunction::PostPanelMessage(int message)
+{
+    if (panel != nullptr) {
+        panel->PostMessage(message);
+    }
+}
+
+void CZANFunction::AcknowledgeReading()
+{
+    readingPostPending = false;
+}
+
+bool CZANFunction::IsWorkerThread() const
+{
+    return workerOfThisThread == this;
+}
+
+void CZANFunction::SuspendWorker()
+{
+    PauseGuard paused(*this);
+    if (thread) {
+        thread->Suspend();
+    }
+}
+
+void CZANFunction::ResumeWorker()
+{
+    if (!thread || !thread->IsRunning()) {
+        StartWorker();
+    }
+    if (!thread) {
+        return;
+    }
+    int previous;
+    do {
+        previous = thread->Resume();
+        if (previous == -1) {
+            return;
+        }
+    } while (previous != 0);
+    readingPostPending = false;
+    pauseRequested = false;
+    elapsedOrigin = voltora::platform::ProcessClockMs();
+}
+
+void CZANFunction::StopWorker()
+{
+    running = false;
+    if (thread) {
+        thread->RequestStop();
+        thread->Join();
+    }
+}
+
+bool CZANFunction::IsWorkerRunning() const
+{
+    return thread && thread->IsRunning();
+}
+
+bool CZANFunction::IsWorkerParked() const
+{
+    return thread && thread->IsParked();
+}

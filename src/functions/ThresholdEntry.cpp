@@ -1,0 +1,93 @@
+#include "functions/ThresholdEntry.h"
+
+#include "platform/CNumbers.h"
+
+#include <cctype>
+#include <utility>
+
+namespace voltora::functions {
+
+namespace {
+
+constexpr int kDigitCount = 4;
+constexpr std::size_t kDigitLength = 4;
+
+// 10 to the power (4 - cursor): the step of the digit under the cursor.
+int StepAt(int cursor)
+{
+    int step = 1;
+    for (int i = cursor; i < kDigitCount; ++i) {
+        step *= 10;
+    }
+    return step;
+}
+
+}  // namespace
+
+ThresholdEntry::ThresholdEntry(std::string unit, int upperLimit)
+    : unit(std::move(unit)), upperLimit(upperLimit)
+{
+}
+
+std::string ThresholdEntry::Text(int value) const
+{
+    return voltora::platform::CFormat("+%04d %s", value, unit.c_str());
+}
+
+int ThresholdEntry::Digits(const std::string& threshold)
+{
+    if (threshold.empty()) {
+        return 0;
+    }
+    // Only the digits right after the sign count, at most four of them.
+    std::string digits;
+    for (std::size_t i = 1; i < threshold.size() && digits.size() < kDigitLength; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(threshold[i]))) {
+            break;
+        }
+        digits += threshold[i];
+    }
+    return voltora::platform::CAtoi(digits);
+}
+
+bool ThresholdEntry::HasDigits(const std::string& threshold)
+{
+    if (threshold.size() < 1 + kDigitLength || (threshold[0] != '+' && threshold[0] != '-')) {
+        return false;
+    }
+    for (std::size_t i = 1; i <= kDigitLength; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(threshold[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ThresholdEntry::PressArrow(int key, std::string& threshold)
+{
+    switch (key) {
+    case kLeftKey:
+        if (cursor > 1) {
+            --cursor;
+        }
+        return false;
+    case kRightKey:
+        if (cursor < kDigitCount) {
+            ++cursor;
+        }
+        return false;
+    case kUpKey:
+    case kDownKey: {
+        const int value = Digits(threshold);
+        const int stepped = key == kUpKey ? value + StepAt(cursor) : value - StepAt(cursor);
+        if (stepped >= 0 && stepped <= upperLimit) {
+            threshold = Text(stepped);
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+}  // namespace voltora::functions

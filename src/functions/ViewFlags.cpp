@@ -1,0 +1,6 @@
+#include "functions/ViewFlags.h"
+
+std::atomic<bool> mathViewShown{false};
+std::atomic<bool> trendViewShown{false};
+std::atomic<bool> histogramViewShown{false};
+std::atomic<bool> trendRestartPending{false};
