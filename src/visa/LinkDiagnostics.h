@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace voltora::visa {
+
+// A back-end that knows why an open failed beyond what a status code says
+// (for example that the user lacks permission on a USB device, and which
+// udev rule grants it) reports it here. The text is printed on standard
+// error once and kept, so that a program can show it in its own message.
+void ReportLinkProblem(const std::string& text);
+
+// The last text reported; empty when none.
+std::string LastLinkProblem();
+
+}  // namespace voltora::visa

@@ -1,0 +1,72 @@
+// voltora-scpi's USB listing, with and without a VISA library named by the
+// environment; exit status and output both count.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+std::string RunCommand(const std::string& command, int& status)
+{
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    std::string output;
+    char buffer[512];
+    while (pipe != nullptr && std::fgets(buffer, sizeof(buffer), pipe) != nullptr) {
+        output += buffer;
+    }
+    const int raw = pipe != nullptr ? pclose(pipe) : -1;
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return output;
+}
+
+TEST(ScpiToolTest, ListRunsCleanlyOnThisMachine)
+{
+    int status = -1;
+    const std::string output =
+        RunCommand(std::string("env -u VOLTORA_VISA_LIBRARY ") + VOLTORA_SCPI_PATH + " --list", status);
+    EXPECT_EQ(status, 0) << output;
+    // Either no instrument, or one line per instrument: resource, tab, model.
+    if (output != "No USB instruments found.\n") {
+        std::size_t start = 0;
+        while (start < output.size()) {
+            const std::size_t end = output.find('\n', start);
+            const std::string line = output.substr(start, end - start);
+            EXPECT_EQ(line.rfind("USB", 0), 0u) << line;
+            EXPECT_NE(line.find('\t'), std::string::npos) << line;
+            start = end == std::string::npos ? output.size() : end + 1;
+        }
+    }
+}
+
+TEST(ScpiToolTest, ListAndQueryThroughANamedVisaLibrary)
+{
+    const std::string environment =
+        std::string("env VOLTORA_VISA_LIBRARY=") + VOLTORA_TEST_VISA_LIBRARY + " ";
+    int status = -1;
+    std::string output = RunCommand(environment + VOLTORA_SCPI_PATH + " --list", status);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output, "USB0::0x5A4E::0x0001::LIB0001::INSTR\tZAN Library Meter\n");
+
+    output = RunCommand(environment + VOLTORA_SCPI_PATH +
+                     " --resource USB0::0x5A4E::0x0001::LIB0001::INSTR IDN-ZOBR-PRI?",
+                 status);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output, "ZAN,LIBRARY-METER,LIB0001,2.0\n");
+}
+
+TEST(ScpiToolTest, MissingVisaLibraryIsReported)
+{
+    int status = -1;
+    const std::string output =
+        RunCommand(std::string("env VOLTORA_VISA_LIBRARY=/nonexistent/libvisa.so ") + VOLTORA_SCPI_PATH +
+                " --resource USB0::0x5A4E::0x0001::LIB0001::INSTR IDN-ZOBR-PRI?",
+            status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(output.find("/nonexistent/libvisa.so"), std::string::npos) << output;
+    EXPECT_NE(output.find("VOLTORA_VISA_LIBRARY"), std::string::npos) << output;
+}
+
+}  // namespace
