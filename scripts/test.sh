@@ -17,4 +17,17 @@ if ! /usr/sbin/rpcinfo -p 127.0.0.1 >/dev/null 2>&1; then
   "${sudo_cmd[@]}" /usr/sbin/rpcbind -w || echo "test: could not start rpcbind" >&2
 fi
 
+# The worker and thread tests once more under ThreadSanitizer: a data race
+# between a worker and the user-interface side fails the run.
+tsan="${VOLTORA_TSAN_BUILD_DIR:-$root/build-tsan}"
+tsan_tests=(platform_tests link_tests functions_worker_tests functions_simulator_tests)
+if [ ! -f "$tsan/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVOLTORA_TSAN=ON -DVOLTORA_BUILD_GUI=OFF -DVOLTORA_BUILD_BENCH=OFF >/dev/null
+fi
+cmake --build "$tsan" -j"$(nproc)" --target "${tsan_tests[@]}"
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir "$tsan" --output-on-failure -j"$(nproc)" \
+  -R "^($(IFS='|'; echo "${tsan_tests[*]}"))\$"
+
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

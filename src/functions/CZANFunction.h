@@ -7,6 +7,7 @@
 #include "functions/SharedText.h"
 #include "functions/StatisticsBlock.h"
 #include "functions/WorkerKind.h"
+#include "platform/Clock.h"
 #include "platform/CriticalSection.h"
 #include "platform/WorkerThread.h"
 
@@ -169,6 +170,8 @@ public:
     void AcknowledgeReading();
     // Milliseconds of the process clock from which the trend's elapsed time counts.
     std::uint32_t GetElapsedOrigin() const { return elapsedOrigin.load(); }
+    // The trend's elapsed time counts afresh from now (the readings were cleared).
+    void RestartElapsedTime() { elapsedOrigin = voltora::platform::ProcessClockMs(); }
     // Upper bound of LoadSettings' wait for a stored reading (default 5000 ms).
     void SetDataPointsWaitLimit(unsigned milliseconds) { dataPointsWaitLimitMs = milliseconds; }
 

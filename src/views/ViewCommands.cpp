@@ -1,0 +1,36 @@
+#include "views/ViewCommands.h"
+
+#include "functions/CZANFunction.h"
+#include "functions/ViewFlags.h"
+#include "platform/Clock.h"
+#include "scpi/MathCommands.h"
+#include "views/IViewHost.h"
+
+namespace voltora::views {
+namespace {
+
+constexpr unsigned kCommandPauseMs = 100;
+
+}  // namespace
+
+void SendLocked(IViewHost& host, const std::function<void()>& command)
+{
+    CZANFunction* function = host.CurrentFunction();
+    if (function == nullptr) {
+        return;
+    }
+    CZANFunction::PauseGuard paused(*function);
+    command();
+    platform::SleepMs(kCommandPauseMs);
+}
+
+void ClearReadings(IViewHost& host)
+{
+    SendLocked(host, [&host] {
+        ClearStatistics();
+        trendRestartPending = true;
+        host.RestartElapsedTime();
+    });
+}
+
+}  // namespace voltora::views
