@@ -1,0 +1,187 @@
+// Acquisition control of the panel: function changes, run/stop,
+// resynchronising after a connect, stopping at a disconnect, closing, and
+// the commands that the views have the panel send for them.
+
+#include "panel/CFrontPanel.h"
+
+#include "panel/CFrontPanelControls.h"
+
+#include "functions/CZANFunction.h"
+#include "functions/MathSettings.h"
+#include "link/CConectWithNI.h"
+#include "platform/Clock.h"
+#include "scpi/AcquisitionCommands.h"
+#include "scpi/MathCommands.h"
+
+namespace {
+
+constexpr unsigned kPanelCommandPauseMs = 100;
+constexpr unsigned kFunctionSelectPauseMs = 1000;
+constexpr unsigned kTriggerCountPauseMs = 50;
+constexpr unsigned kLimitPauseMs = 100;
+
+constexpr const char* kRefreshCommand = "REFresh";
+constexpr const char* kPanelCodeCommand = "$$SY_FP 21,0";
+
+}  // namespace
+
+bool CFrontPanel::IsConnected()
+{
+    return CConectWithNI::Instance()->IsConnected();
+}
+
+void CFrontPanel::SendPanelCommand(const std::string& text)
+{
+    CConectWithNI::Instance()->Write(text.c_str());
+    voltora::platform::SleepMs(kPanelCommandPauseMs);
+}
+
+void CFrontPanel::ShowStopped()
+{
+    if (controls->stop != nullptr) {
+        controls->stop->SetVisible(!running);
+    }
+}
+
+void CFrontPanel::SwitchFunction(const std::string& keyWord)
+{
+    CZANFunction* const found = functions.Find(keyWord);
+    if (found == nullptr) {
+        return;
+    }
+    if (running && found == current) {
+        return;
+    }
+    current->SuspendWorker();
+    current = found;
+    if (!IsConnected()) {
+        return;
+    }
+    if (!running) {
+        Initiate();
+        running = true;
+        ShowStopped();
+    }
+    SetFunction(keyWord);
+    voltora::platform::SleepMs(kFunctionSelectPauseMs);
+    current->LoadSettings();
+    current->ResumeWorker();
+}
+
+void CFrontPanel::RunStop()
+{
+    if (!IsConnected()) {
+        return;
+    }
+    if (running) {
+        current->SuspendWorker();
+        SendPanelCommand(kRefreshCommand);
+        SendPanelCommand(kPanelCodeCommand);
+        running = false;
+    } else {
+        current->ResumeWorker();
+        Initiate();
+        running = true;
+    }
+    ShowStopped();
+}
+
+void CFrontPanel::Resynchronise()
+{
+    const std::string keyWord = QueryFunction();
+    SetTriggerCountInfinite();
+    voltora::platform::SleepMs(kTriggerCountPauseMs);
+    SwitchFunction(keyWord);
+    current->Activate();
+    RefreshDisplay();
+    RefreshSoftKeys();
+    views.LoadMathSettings();
+    views.LoadDbSettings(current->GetMathInfo());
+}
+
+void CFrontPanel::Stop()
+{
+    running = false;
+    current->SuspendWorker();
+    SendPanelCommand(kRefreshCommand);
+}
+
+void CFrontPanel::ClearCurrentRunningFlag()
+{
+    current->running = false;
+}
+
+void CFrontPanel::CloseSession()
+{
+    if (!IsConnected()) {
+        return;
+    }
+    ClearCurrentRunningFlag();
+    CConectWithNI::Instance()->Write(kRefreshCommand);
+    CConectWithNI::Instance()->Close();
+}
+
+void CFrontPanel::ApplySampleCount(const std::string& text)
+{
+    current->SetSamplesPerTrigger(text);
+}
+
+// ---- What the views ask --------------------------------------------------------------------
+
+std::string CFrontPanel::CurrentFunctionName()
+{
+    return current->name.Get();
+}
+
+std::string CFrontPanel::CurrentRangeText()
+{
+    return current->GetRangeText();
+}
+
+void CFrontPanel::ApplyMathMode(int state)
+{
+    current->SetMathMode(state);
+    SetViewsUnit(state != 0 ? current->GetMathInfo().unitText : std::string("V"));
+    RefreshDisplay();
+}
+
+void CFrontPanel::ApplyMathUnit(const std::string& text)
+{
+    current->SetMathUnitText(text);
+    RefreshDisplay();
+}
+
+void CFrontPanel::ApplyRelValue(const std::string& text)
+{
+    current->SetRelValue(text);
+}
+
+void CFrontPanel::SetLimitLow(double value)
+{
+    CZANFunction::PauseGuard paused(*current);
+    SetLimitLower(value);
+    voltora::platform::SleepMs(kLimitPauseMs);
+    voltora::functions::MathSettings settings = voltora::functions::GetMathSettings();
+    settings.lowerLimit = QueryLimitLower();
+    voltora::functions::SetMathSettings(settings);
+}
+
+void CFrontPanel::SetLimitHigh(double value)
+{
+    CZANFunction::PauseGuard paused(*current);
+    SetLimitUpper(value);
+    voltora::platform::SleepMs(kLimitPauseMs);
+    voltora::functions::MathSettings settings = voltora::functions::GetMathSettings();
+    settings.upperLimit = QueryLimitUpper();
+    voltora::functions::SetMathSettings(settings);
+}
+
+void CFrontPanel::ApplyTrendMode(const std::string& text)
+{
+    current->SetTrendMode(text);
+}
+
+void CFrontPanel::RestartElapsedTime()
+{
+    current->RestartElapsedTime();
+}

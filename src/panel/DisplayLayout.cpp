@@ -1,0 +1,94 @@
+#include "panel/DisplayLayout.h"
+
+#include "functions/CZANFunctionTemperature.h"
+
+namespace voltora::panel {
+namespace {
+
+// The display of the temperature function depends on its display mode.
+CZANFunctionTemperature* AsTemperature(CZANFunction& function)
+{
+    if (function.name != kTemperatureName) {
+        return nullptr;
+    }
+    return dynamic_cast<CZANFunctionTemperature*>(&function);
+}
+
+}  // namespace
+
+int TitleRight(int widthWithoutLastCharacter)
+{
+    return 92 + widthWithoutLastCharacter;
+}
+
+DisplayLayout ComputeDisplayLayout(CZANFunction& function, bool shift, const PanelRect& entryRect)
+{
+    DisplayLayout layout;
+    layout.title = function.name.Get();
+    const bool entryActive = function.IsEntryActive();
+    layout.entryVisible = entryActive;
+    layout.shiftVisible = shift;
+
+    if (CZANFunctionTemperature* temperature = AsTemperature(function)) {
+        const std::string mode = temperature->GetDisplayMode();
+        layout.range.clear();
+        if (mode == kMeasuredValueMode) {
+            layout.value = temperature->GetMeasuredValueText();
+            layout.unit = temperature->GetMeasuredUnitText();
+        } else {
+            layout.value = temperature->GetValueText();
+            layout.unit = temperature->GetUnitText();
+            if (mode != kTempValueMode) {
+                // "All": the raw sensor value in a strip under a smaller display.
+                layout.measuredStripVisible = true;
+                layout.measuredValue = temperature->GetMeasuredValueText();
+                layout.measuredUnit = temperature->GetMeasuredUnitText();
+                layout.displayBox.bottom = 191;
+                layout.valueRow = 11;
+                layout.rangeRow = 66;
+                layout.unitRow = 66;
+            }
+        }
+        return layout;
+    }
+
+    layout.value = function.GetValueText();
+    layout.range = function.GetRangeModeText() + " " + function.GetRangeText();
+    layout.unit = function.GetUnitText();
+    if (entryActive) {
+        layout.displayBox.bottom = 205;
+        PanelRect rect = entryRect;
+        function.GetEntryRect(rect);
+        layout.entryRect = rect;
+    }
+    return layout;
+}
+
+ReadingTexts ComputeReadingTexts(CZANFunction& function)
+{
+    ReadingTexts texts;
+    if (CZANFunctionTemperature* temperature = AsTemperature(function)) {
+        const std::string mode = temperature->GetDisplayMode();
+        if (mode == kMeasuredValueMode) {
+            texts.value = temperature->GetMeasuredValueText();
+            texts.unit = temperature->GetMeasuredUnitText();
+        } else {
+            texts.value = temperature->GetValueText();
+            texts.unit = temperature->GetUnitText();
+            if (mode != kTempValueMode) {
+                texts.measuredValue = temperature->GetMeasuredValueText();
+                texts.measuredUnit = temperature->GetMeasuredUnitText();
+            }
+        }
+        return texts;
+    }
+    texts.value = function.GetValueText();
+    texts.unit = function.GetUnitText();
+    const std::string mode = function.GetRangeModeText();
+    if (mode == "Auto") {
+        texts.range = mode + " " + function.GetRangeText();
+    }
+    return texts;
+}
+
+}  // namespace voltora::panel

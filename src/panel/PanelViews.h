@@ -1,0 +1,56 @@
+#pragma once
+
+#include "functions/MathInfo.h"
+#include "functions/StatisticsBlock.h"
+#include "functions/ViewData.h"
+
+#include <cstdint>
+#include <string>
+
+class CDlgBarMeter;
+class CDlgHistogram;
+class CDlgTrendChart;
+class CDlgZANMath;
+
+// The four analysis views as the front panel feeds them. The main window
+// owns the views and hands the panel their pointers; any of them may be null
+// (a panel without views, as in tests), and a call to a missing view does
+// nothing.
+namespace voltora::panel {
+
+class PanelViews {
+public:
+    void SetMathView(CDlgZANMath* view) { math = view; }
+    void SetBarMeterView(CDlgBarMeter* view) { barMeter = view; }
+    void SetTrendChartView(CDlgTrendChart* view) { trendChart = view; }
+    void SetHistogramView(CDlgHistogram* view) { histogram = view; }
+    CDlgZANMath* MathView() const { return math; }
+    CDlgBarMeter* BarMeterView() const { return barMeter; }
+    CDlgTrendChart* TrendChartView() const { return trendChart; }
+    CDlgHistogram* HistogramView() const { return histogram; }
+
+    // The unit text to the bar meter, trend chart, histogram and math view, in this order.
+    void SetUnit(const std::string& unit);
+    void ShowRelValue(const std::string& state, const std::string& value);
+    void UpdateBar(const std::string& readingText);
+    void UpdateStatistics(const StatisticsBlock& statistics);
+    void LoadDbSettings(const MathInfo& info);
+    // The process-wide limits record to the math view.
+    void LoadMathSettings();
+    // The latest trend and histogram snapshots, each only when a newer one has
+    // been published since the last hand-over (copying a trend is costly).
+    void UpdateTrend();
+    void UpdateHistogram();
+
+private:
+    CDlgZANMath* math = nullptr;
+    CDlgBarMeter* barMeter = nullptr;
+    CDlgTrendChart* trendChart = nullptr;
+    CDlgHistogram* histogram = nullptr;
+    TrendSnapshot trend;          // kept to reuse its storage
+    HistogramSnapshot histogramData;
+    std::uint64_t trendNumber = 0;
+    std::uint64_t histogramNumber = 0;
+};
+
+}  // namespace voltora::panel
