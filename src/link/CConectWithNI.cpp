@@ -2,6 +2,7 @@
 
 #include "link/ConnectionMessages.h"
 #include "platform/Clock.h"
+#include "visa/LinkDiagnostics.h"
 
 #include <chrono>
 #include <cstring>
@@ -21,9 +22,15 @@ std::string_view ReplyText(const char* buffer, unsigned count)
     return std::string_view(buffer, strnlen(buffer, count));
 }
 
-void ReportOpenFailure()
+// The open failure message; when the link knows more (for example that the
+// user may not use a USB device, and which rule grants it), that follows.
+void ReportOpenFailure(const std::string& problem = {})
 {
-    voltora::link::ShowMessage(CConectWithNI::kOpenFailedMessage, CConectWithNI::kCaption);
+    std::string text = CConectWithNI::kOpenFailedMessage;
+    if (!problem.empty()) {
+        text += "\n\n" + problem;
+    }
+    voltora::link::ShowMessage(text, CConectWithNI::kCaption);
 }
 
 void ReportCommunicationFailure()
@@ -96,11 +103,13 @@ bool CConectWithNI::Open(const char* resource)
     std::strncpy(name, resource, kResourceBufferSize - 1);
 
     ViSession opened = 0;
+    voltora::visa::TakeLinkProblem();
     if (viOpen(rm, name, 0, 0, &opened) < VI_SUCCESS) {
         // A LAN address that does not answer is a common, expected outcome
         // of trying addresses; only other resources are reported.
+        const std::string problem = voltora::visa::TakeLinkProblem();
         if (std::strstr(name, "TCPIP") == nullptr) {
-            ReportOpenFailure();
+            ReportOpenFailure(problem);
         }
         CloseResourceManager();
         return false;

@@ -28,4 +28,12 @@ std::string LastLinkProblem()
     return g_last;
 }
 
+std::string TakeLinkProblem()
+{
+    std::lock_guard<std::mutex> guard(g_mutex);
+    std::string taken;
+    taken.swap(g_last);
+    return taken;
+}
+
 }  // namespace voltora::visa

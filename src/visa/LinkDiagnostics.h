@@ -13,4 +13,8 @@ void ReportLinkProblem(const std::string& text);
 // The last text reported; empty when none.
 std::string LastLinkProblem();
 
+// The last text reported, which is then forgotten: a caller that takes it
+// before an open and again after it learns what that open reported.
+std::string TakeLinkProblem();
+
 }  // namespace voltora::visa

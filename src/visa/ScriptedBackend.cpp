@@ -1,5 +1,6 @@
 #include "visa/ScriptedBackend.h"
 
+#include "visa/LinkDiagnostics.h"
 #include "visa/ResourceExpression.h"
 #include "visa/ResourceManager.h"
 
@@ -86,6 +87,12 @@ void ScriptedDevice::FailOpen(ViStatus status)
     openStatus_ = status;
 }
 
+void ScriptedDevice::SetOpenProblem(std::string text)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    openProblem_ = std::move(text);
+}
+
 void ScriptedDevice::FailNextWrite(ViStatus status)
 {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -126,6 +133,9 @@ ViStatus ScriptedDevice::OnOpen()
 {
     std::lock_guard<std::mutex> guard(mutex_);
     if (openStatus_ < VI_SUCCESS) {
+        if (!openProblem_.empty()) {
+            ReportLinkProblem(openProblem_);
+        }
         return openStatus_;
     }
     ++openSessions_;

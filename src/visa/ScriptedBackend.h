@@ -33,6 +33,8 @@ public:
     void SetChunkSize(std::size_t bytes);
 
     void FailOpen(ViStatus status);  // VI_SUCCESS lets opens succeed again
+    // A failing open also reports this text as the link's problem.
+    void SetOpenProblem(std::string text);
     void FailNextWrite(ViStatus status = VI_ERROR_IO);
     void FailNextRead(ViStatus status = VI_ERROR_TMO);
     void SetModelName(std::string modelName);
@@ -56,6 +58,7 @@ private:
     Responder responder_;
     std::size_t chunkSize_ = 0;
     ViStatus openStatus_ = VI_SUCCESS;
+    std::string openProblem_;
     ViStatus nextWriteStatus_ = VI_SUCCESS;
     ViStatus nextReadStatus_ = VI_SUCCESS;
     std::vector<std::string> writes_;

@@ -125,6 +125,21 @@ INSTANTIATE_TEST_SUITE_P(
                     {kOpenFailed}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ConnectionTest, OpenFailureNamesWhatTheLinkKnows)
+{
+    auto device = backend->AddDevice(kUsb);
+    device->FailOpen(VI_ERROR_NPERMISSION);
+    device->SetOpenProblem("no permission; install the udev rule");
+    EXPECT_FALSE(connection->Open(kUsb));
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{kOpenFailed + "\n\nno permission; install the udev rule"});
+
+    // The next failure without a known cause shows the plain message.
+    device->SetOpenProblem("");
+    EXPECT_FALSE(connection->Open(kUsb));
+    EXPECT_EQ(messages.Texts().back(), kOpenFailed);
+}
+
 TEST_F(ConnectionTest, OverlongResourceIsRefusedWithoutOpening)
 {
     const std::string resource = "USB0::" + std::string(250, 'A') + "::INSTR";
