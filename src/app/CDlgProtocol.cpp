@@ -1,0 +1,101 @@
+#include "app/CDlgProtocol.h"
+
+#include "app/ConnectionChoice.h"
+#include "link/IConnection.h"
+#include "views/TemplateBuilder.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+
+using voltora::app::ChosenUsbResource;
+using voltora::app::DottedAddress;
+using voltora::app::PreferredUsbRow;
+using voltora::app::UsbRowText;
+using voltora::app::Vxi11Resource;
+
+CDlgProtocol::CDlgProtocol(IConnection* connection, QWidget* parent)
+    : QDialog(parent), connection(connection)
+{
+    setWindowTitle(QStringLiteral("Dialog"));
+    voltora::views::TemplateBuilder build(this);
+    build.DialogSize(276, 97);
+    okButton = build.Button(kOkButton, QStringLiteral("OK"), 42, 76, 50, 14);
+    okButton->setDefault(true);
+    auto* cancelButton = build.Button(kCancelButton, QStringLiteral("Cancel"), 185, 76, 50, 14);
+    usbtmcRadio = build.Radio(kUsbtmcRadio, QStringLiteral("USBTMC"), 25, 25, 43, 10);
+    vxi11Radio = build.Radio(kVxi11Radio, QStringLiteral("VXI11"), 25, 44, 35, 10);
+
+    // The IP address field: up to four decimal fields separated by points.
+    addressEdit = build.Edit(kAddressEdit, 68, 41, 100, 15);
+    addressEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("^\\d{0,3}(\\.\\d{0,3}){0,3}$")), addressEdit));
+    addressEdit->setPlaceholderText(QStringLiteral("0.0.0.0"));
+
+    resourceCombo = build.DropDown(kResourceCombo, 68, 24, 178, 46);
+    resourceCombo->setEditable(true);
+    resourceCombo->setInsertPolicy(QComboBox::NoInsert);
+
+    modeGroup = new QButtonGroup(this);
+    modeGroup->setExclusive(true);
+    modeGroup->addButton(usbtmcRadio);
+    modeGroup->addButton(vxi11Radio);
+    setFixedSize(size());
+
+    okButton->setEnabled(false);
+    connect(okButton, &QPushButton::clicked, this, &CDlgProtocol::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &CDlgProtocol::reject);
+    connect(usbtmcRadio, &QRadioButton::clicked, this, &CDlgProtocol::OnUsbtmc);
+    connect(vxi11Radio, &QRadioButton::clicked, this, &CDlgProtocol::OnVxi11);
+}
+
+std::string CDlgProtocol::ResourceString() const
+{
+    return mode == kUsbtmcRadio ? resource : Vxi11Resource(address);
+}
+
+void CDlgProtocol::OnUsbtmc()
+{
+    mode = kUsbtmcRadio;
+    resourceCombo->setEnabled(true);
+    addressEdit->setEnabled(false);
+    okButton->setEnabled(true);
+
+    resourceCombo->clear();
+    rowTexts.clear();
+    connection->FindUsbResources(resources, models);
+    for (std::size_t i = 0; i < resources.size() && i < models.size(); ++i) {
+        rowTexts.push_back(UsbRowText(models[i], resources[i]));
+        resourceCombo->addItem(QString::fromStdString(rowTexts.back()));
+    }
+    const int row = PreferredUsbRow(models);
+    if (row >= 0) {
+        resourceCombo->setCurrentIndex(row);
+    }
+}
+
+void CDlgProtocol::OnVxi11()
+{
+    mode = kVxi11Radio;
+    addressEdit->setEnabled(true);
+    resourceCombo->setEnabled(false);
+    okButton->setEnabled(true);
+}
+
+void CDlgProtocol::accept()
+{
+    if (!okButton->isEnabled()) {
+        // Enter before a radio button was chosen: OK is not available yet.
+        return;
+    }
+    if (mode == kVxi11Radio) {
+        address = DottedAddress(addressEdit->text().toStdString());
+    } else if (mode == kUsbtmcRadio) {
+        resource = ChosenUsbResource(resources, rowTexts, resourceCombo->currentIndex(),
+                                     resourceCombo->currentText().toStdString());
+    }
+    QDialog::accept();
+}

@@ -1,0 +1,111 @@
+#include "app/CZANApp.h"
+
+#include "app/CZANDlg.h"
+#include "app/CommandLine.h"
+#include "app/MessageQueue.h"
+#include "app/ScreenshotTour.h"
+#include "app/ShellHooks.h"
+#include "panel/CFrontPanel.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMetaObject>
+#include <QTimer>
+
+#include <cstdio>
+
+using voltora::app::ParseCommandLine;
+
+namespace {
+
+// Start-up measurement: ends the program right after the front panel has
+// been painted for the first time (environment variable
+// VOLTORA_EXIT_AFTER_FIRST_PAINT, used by the start-up benchmark).
+constexpr const char* kExitAfterFirstPaint = "VOLTORA_EXIT_AFTER_FIRST_PAINT";
+
+class FirstPaintExit : public QObject {
+public:
+    explicit FirstPaintExit(CZANDlg& window) : QObject(&window), window(window)
+    {
+        window.Panel()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !seen) {
+            seen = true;
+            // After this paint has finished.
+            QMetaObject::invokeMethod(&window, [this] { window.done(QDialog::Rejected); },
+                                      Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    CZANDlg& window;
+    bool seen = false;
+};
+
+}  // namespace
+
+std::vector<std::string> CZANApp::Arguments(int argc, char** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.emplace_back(argv[i]);
+    }
+    return arguments;
+}
+
+int CZANApp::Run(int argc, char** argv)
+{
+    // The program's options are checked, and --help and --version answered,
+    // before the toolkit needs a display.
+    const auto early = ParseCommandLine(voltora::app::WithoutToolkitOptions(Arguments(argc, argv)));
+    if (!early.error.empty()) {
+        std::fprintf(stderr, "voltora: %s\n%s", early.error.c_str(), voltora::app::UsageText().c_str());
+        return 2;
+    }
+    if (early.help || early.version) {
+        std::fputs(early.help ? voltora::app::UsageText().c_str()
+                              : (voltora::app::VersionLine() + "\n").c_str(),
+                   stdout);
+        return 0;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Voltora"));
+    QApplication::setApplicationVersion(QString::fromStdString(voltora::app::VersionText()));
+    // Qt has taken its own options (such as -platform) out of argv.
+    const auto options = ParseCommandLine(Arguments(argc, argv));
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "voltora: %s\n%s", options.error.c_str(), voltora::app::UsageText().c_str());
+        return 2;
+    }
+
+    const voltora::app::ShellHooks hooks = voltora::app::DefaultShellHooks();
+    voltora::app::MessageQueue messages(hooks.showMessage);
+    messages.InstallAsConnectionSink();
+
+    int exitCode = 0;
+    {
+        CZANDlg window(hooks, &messages);
+        if (!options.resource.empty()) {
+            window.ConnectWhenShown(options.resource);
+        }
+        const QByteArray pictureFolder = qgetenv(voltora::app::ScreenshotTour::kEnvironmentVariable);
+        if (!pictureFolder.isEmpty()) {
+            auto* tour = new voltora::app::ScreenshotTour(window, QString::fromLocal8Bit(pictureFolder));
+            QTimer::singleShot(0, tour, &voltora::app::ScreenshotTour::Start);
+        }
+        if (qEnvironmentVariableIsSet(kExitAfterFirstPaint)) {
+            new FirstPaintExit(window);
+        }
+        exitCode = window.exec();
+        // Leaving the scope destroys the window: the panel (joining every
+        // worker) before the views.
+    }
+    // Accepted and Rejected are both a normal end.
+    return exitCode > QDialog::Accepted ? exitCode : 0;
+}

@@ -1,0 +1,346 @@
+#include "app/CZANDlg.h"
+
+#include "app/CAboutDlg.h"
+#include "app/CDlgDelay.h"
+#include "app/CDlgProtocol.h"
+#include "app/CDlgSamplesTrigger.h"
+#include "app/CDlgTempSensor.h"
+#include "app/MainWindowLayout.h"
+#include "app/MessageQueue.h"
+#include "app/ProgramIcon.h"
+#include "app/ReadingsFile.h"
+#include "functions/IFrontPanel.h"
+#include "link/CConectWithNI.h"
+#include "panel/CFrontPanel.h"
+#include "scpi/Commands.h"
+#include "views/CDlgBarMeter.h"
+#include "views/CDlgHistogram.h"
+#include "views/CDlgTrendChart.h"
+#include "views/CDlgZANMath.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <QScreen>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using voltora::app::MainWindowLayout;
+using voltora::app::MessageIcon;
+
+namespace {
+
+QFrame* BlackLine(QWidget* parent, const QRect& rect)
+{
+    auto* line = new QFrame(parent);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    line->setPalette(palette);
+    line->setGeometry(rect);
+    return line;
+}
+
+}  // namespace
+
+CZANDlg::CZANDlg(voltora::app::ShellHooks hooks, voltora::app::MessageQueue* messages, QWidget* parent)
+    : QDialog(parent), hooks(std::move(hooks)), messages(messages)
+{
+    setWindowTitle(QStringLiteral("Voltora"));
+    setWindowIcon(voltora::app::ProgramIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    helpDocumentPath = QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                       QString::fromLatin1(kHelpDocumentName);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    menuBar = new QMenuBar(this);
+    layout->setMenuBar(menuBar);
+    menu = std::make_unique<voltora::app::MainMenu>(menuBar);
+    client = new QWidget(this);
+    client->setFixedSize(MainWindowLayout::ClientSize());
+    layout->addWidget(client);
+
+    BuildClientArea();
+    ConnectMenu();
+    SetConnectedMenus(false);
+    // Escape and Enter must not close the window or a view.
+    qApp->installEventFilter(this);
+}
+
+CZANDlg::~CZANDlg()
+{
+    qApp->removeEventFilter(this);
+    // The panel goes first: it stops and joins every function's worker
+    // before its function objects go, and the views it feeds outlive it.
+    delete panel;
+    panel = nullptr;
+}
+
+void CZANDlg::BuildClientArea()
+{
+    BlackLine(client, MainWindowLayout::PanelLine());
+    BlackLine(client, MainWindowLayout::UpperBandLine());
+    BlackLine(client, MainWindowLayout::LowerBandLine());
+
+    viewList = new QListWidget(client);
+    viewList->setGeometry(MainWindowLayout::ListRect());
+    viewList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    for (const char* name : kViewNames) {
+        viewList->addItem(QString::fromLatin1(name));
+    }
+    viewList->setCurrentRow(0);
+
+    // The front panel object exists before the views, which take it as
+    // their host; its window is shown after them.
+    panel = new CFrontPanel(client);
+    panel->hide();
+    CreateViews();
+    panel->SetSensorDialogOpener([this] { OpenSensorDialog(); });
+    panel->move(0, 0);
+    panel->show();
+    panel->setFocus();
+
+    connect(viewList, &QListWidget::currentTextChanged, this, &CZANDlg::SelectView);
+}
+
+void CZANDlg::CreateViews()
+{
+    const QRect rect = MainWindowLayout::ViewRect();
+    const auto place = [&](QWidget* view, const char* name) {
+        viewRegistry[QString::fromLatin1(name)] = view;
+        view->hide();
+        view->setGeometry(rect);
+    };
+    mathView = new CDlgZANMath(panel, client);
+    place(mathView, "Math");
+    mathView->show();
+    currentView = mathView;
+    barMeterView = new CDlgBarMeter(panel, client);
+    place(barMeterView, "BarMeter");
+    barMeterView->SetUnit("V");
+    trendChartView = new CDlgTrendChart(panel, client);
+    place(trendChartView, "TrendChart");
+    histogramView = new CDlgHistogram(panel, client);
+    place(histogramView, "Histogram");
+    panel->SetViews(mathView, barMeterView, trendChartView, histogramView);
+}
+
+void CZANDlg::ConnectMenu()
+{
+    using namespace voltora::app;
+    const std::pair<int, void (CZANDlg::*)()> handlers[] = {
+        {kConnectCommand, &CZANDlg::OnConnect},
+        {kDisconnectCommand, &CZANDlg::OnDisconnect},
+        {kDelayCommand, &CZANDlg::OnDelay},
+        {kSamplesCommand, &CZANDlg::OnSamplesPerTrigger},
+        {kSlopePositiveCommand, &CZANDlg::OnSlopePositive},
+        {kSlopeNegativeCommand, &CZANDlg::OnSlopeNegative},
+        {kSaveCommand, &CZANDlg::OnSaveData},
+        {kDocumentationCommand, &CZANDlg::OnDocumentation},
+        {kAboutCommand, &CZANDlg::OnAbout},
+    };
+    for (const auto& [command, handler] : handlers) {
+        connect(menu->Action(command), &QAction::triggered, this, handler);
+    }
+}
+
+void CZANDlg::SetConnectedMenus(bool connected)
+{
+    menu->Action(voltora::app::kConnectCommand)->setEnabled(!connected);
+    menu->Action(voltora::app::kDisconnectCommand)->setEnabled(connected);
+}
+
+void CZANDlg::ShowMessage(const QString& text, const QString& caption, MessageIcon icon)
+{
+    messages->Post(text, caption, icon, this);
+}
+
+// ---- Connect and disconnect ------------------------------------------------
+
+void CZANDlg::OnConnect()
+{
+    CDlgProtocol dialog(CConectWithNI::Instance(), this);
+    if (hooks.runDialog(dialog) != QDialog::Accepted) {
+        return;
+    }
+    ConnectTo(dialog.ResourceString());
+}
+
+bool CZANDlg::ConnectTo(const std::string& resource)
+{
+    if (!CConectWithNI::Instance()->Open(resource.c_str())) {
+        // After the connection's own message, if it showed one.
+        ShowMessage(QStringLiteral("Failed to connect"), QStringLiteral("Error"), MessageIcon::Error);
+        return false;
+    }
+    SetConnectedMenus(true);
+    panel->PostMessage(WM_PANEL_SYNC);
+    return true;
+}
+
+void CZANDlg::ConnectWhenShown(const std::string& resource)
+{
+    QMetaObject::invokeMethod(this, [this, resource] { ConnectTo(resource); }, Qt::QueuedConnection);
+}
+
+void CZANDlg::OnDisconnect()
+{
+    // Handled before it returns: the worker is suspended and "REFresh" sent
+    // before the connection goes.
+    panel->SendMessage(WM_PANEL_STOP);
+    CConectWithNI::Instance()->Close();
+    SetConnectedMenus(false);
+}
+
+// ---- Acquisition settings --------------------------------------------------
+
+void CZANDlg::OnDelay()
+{
+    CDlgDelay dialog(this);
+    hooks.runDialog(dialog);
+}
+
+void CZANDlg::OnSamplesPerTrigger()
+{
+    CDlgSamplesTrigger dialog(this);
+    if (hooks.runDialog(dialog) == QDialog::Accepted) {
+        panel->ApplySampleCount(dialog.SampleCountText());
+    }
+}
+
+void CZANDlg::OnSlopePositive()
+{
+    menu->Action(voltora::app::kSlopeNegativeCommand)->setChecked(false);
+    menu->Action(voltora::app::kSlopePositiveCommand)->setChecked(true);
+    SetTriggerSlope("POS");
+}
+
+void CZANDlg::OnSlopeNegative()
+{
+    menu->Action(voltora::app::kSlopeNegativeCommand)->setChecked(true);
+    menu->Action(voltora::app::kSlopePositiveCommand)->setChecked(false);
+    SetTriggerSlope("NEG");
+}
+
+// ---- Saving ----------------------------------------------------------------
+
+void CZANDlg::OnSaveData()
+{
+    using voltora::app::SaveOutcome;
+    using voltora::app::SaveResult;
+    const QString caption = QStringLiteral("Save data");
+    // Without a meter there is nothing to save: say so instead of writing a
+    // file that holds one empty line.
+    if (!CConectWithNI::Instance()->IsConnected()) {
+        ShowMessage(voltora::app::SaveOutcomeMessage({SaveResult::NotConnected, {}}, QString()),
+                    caption, MessageIcon::Warning);
+        return;
+    }
+    const QString path = hooks.chooseSaveFile();
+    if (path.isEmpty()) {
+        return;
+    }
+    const SaveOutcome outcome = voltora::app::SaveMeterReadings(*panel->CurrentFunction(), path);
+    if (outcome.result != SaveResult::Saved) {
+        ShowMessage(voltora::app::SaveOutcomeMessage(outcome, path), caption, MessageIcon::Error);
+    }
+}
+
+// ---- Help ------------------------------------------------------------------
+
+void CZANDlg::OnDocumentation()
+{
+    // A missing document, or a desktop without a handler for it, gives no
+    // message: nothing visible happens.
+    if (QFileInfo::exists(helpDocumentPath)) {
+        hooks.openDocument(QUrl::fromLocalFile(helpDocumentPath));
+    }
+}
+
+void CZANDlg::OnAbout()
+{
+    CAboutDlg dialog(this);
+    hooks.runDialog(dialog);
+}
+
+// ---- Views and sensor dialog -----------------------------------------------
+
+void CZANDlg::SelectView(const QString& name)
+{
+    const auto found = viewRegistry.find(name);
+    if (found == viewRegistry.end()) {
+        return;
+    }
+    if (found->second != currentView) {
+        currentView->hide();
+        currentView = found->second;
+        currentView->show();
+    }
+}
+
+QWidget* CZANDlg::View(const QString& name) const
+{
+    const auto found = viewRegistry.find(name);
+    return found == viewRegistry.end() ? nullptr : found->second;
+}
+
+void CZANDlg::OpenSensorDialog()
+{
+    if (sensorDialog == nullptr) {
+        sensorDialog = new CDlgTempSensor(this);
+        sensorDialog->SetTarget([this](int definition, int type, const std::wstring& name) {
+            panel->SendSensorChoice(definition, type, name);
+        });
+    }
+    sensorDialog->show();
+    if (const QScreen* screen = sensorDialog->screen()) {
+        QRect frame = sensorDialog->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        sensorDialog->move(frame.topLeft());
+    }
+    sensorDialog->raise();
+    sensorDialog->activateWindow();
+}
+
+// ---- Closing ---------------------------------------------------------------
+
+void CZANDlg::CloseSession()
+{
+    if (closed) {
+        return;
+    }
+    closed = true;
+    // Connected: the current worker ends after its cycle, "REFresh" is sent
+    // and the connection closed (a command the worker is inside then fails
+    // as a broken transfer does).
+    panel->CloseSession();
+}
+
+void CZANDlg::done(int result)
+{
+    CloseSession();
+    QDialog::done(result);
+}
+
+bool CZANDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            const auto* widget = qobject_cast<QWidget*>(watched);
+            if (widget != nullptr && widget->window() == this) {
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

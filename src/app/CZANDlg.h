@@ -1,0 +1,115 @@
+#pragma once
+
+#include "app/MainMenu.h"
+#include "app/ShellHooks.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <string>
+
+class CDlgBarMeter;
+class CDlgHistogram;
+class CDlgTempSensor;
+class CDlgTrendChart;
+class CDlgZANMath;
+class CFrontPanel;
+class QAction;
+class QListWidget;
+class QMenuBar;
+
+namespace voltora::app {
+class MessageQueue;
+}
+
+// The main window: the front panel across the top, one of the four analysis
+// views below it, chosen in the view list at the right, and the menu bar
+// with connect and disconnect, the acquisition settings, saving, help and
+// About. It runs modally; the program ends when it ends.
+//
+// It owns the front panel and the views. Closing it while connected sends
+// "REFresh" and closes the connection; every worker has ended before the
+// function objects and the panel are destroyed.
+class CZANDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // The views' names, in list order.
+    static constexpr const char* kViewNames[4] = {"Math", "BarMeter", "TrendChart", "Histogram"};
+    static constexpr const char* kHelpDocumentName = "Voltora.html";
+
+    // `messages` shows the program's message boxes (it outlives the window).
+    CZANDlg(voltora::app::ShellHooks hooks, voltora::app::MessageQueue* messages,
+            QWidget* parent = nullptr);
+    ~CZANDlg() override;
+
+    // ---- Menu commands ----------------------------------------------------
+    void OnConnect();
+    void OnDisconnect();
+    void OnDelay();
+    void OnSamplesPerTrigger();
+    void OnSlopePositive();
+    void OnSlopeNegative();
+    void OnSaveData();
+    void OnDocumentation();
+    void OnAbout();
+
+    // Opens `resource` as Connect does after its dialog: on success the menus
+    // swap and the panel resynchronises; on failure "Failed to connect".
+    bool ConnectTo(const std::string& resource);
+    // The same, once the window's event loop runs (command line).
+    void ConnectWhenShown(const std::string& resource);
+
+    // Shows the view registered under `name`; an unknown name changes nothing.
+    void SelectView(const QString& name);
+    // The view shown now.
+    QWidget* CurrentView() const { return currentView; }
+    QWidget* View(const QString& name) const;
+
+    // The temperature function's "Load": creates the sensor dialog on first
+    // use, then shows it centred on the screen.
+    void OpenSensorDialog();
+    CDlgTempSensor* SensorDialog() const { return sensorDialog; }
+
+    CFrontPanel* Panel() const { return panel; }
+    QListWidget* ViewList() const { return viewList; }
+    QAction* Action(int command) const { return menu->Action(command); }
+    QMenuBar* MenuBar() const { return menuBar; }
+
+    // The help document opened by "Documentation" (beside the program).
+    void SetHelpDocumentPath(const QString& path) { helpDocumentPath = path; }
+    const QString& HelpDocumentPath() const { return helpDocumentPath; }
+
+    // Ends the window; with a connection open, first the close sequence.
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildClientArea();
+    void CreateViews();
+    void ConnectMenu();
+    void SetConnectedMenus(bool connected);
+    void ShowMessage(const QString& text, const QString& caption, voltora::app::MessageIcon icon);
+    void CloseSession();
+
+    voltora::app::ShellHooks hooks;
+    voltora::app::MessageQueue* messages;
+    QMenuBar* menuBar = nullptr;
+    std::unique_ptr<voltora::app::MainMenu> menu;
+    QWidget* client = nullptr;
+    QListWidget* viewList = nullptr;
+    CFrontPanel* panel = nullptr;
+    CDlgZANMath* mathView = nullptr;
+    CDlgBarMeter* barMeterView = nullptr;
+    CDlgTrendChart* trendChartView = nullptr;
+    CDlgHistogram* histogramView = nullptr;
+    QWidget* currentView = nullptr;
+    std::map<QString, QWidget*> viewRegistry;
+    CDlgTempSensor* sensorDialog = nullptr;
+    QString helpDocumentPath;
+    bool closed = false;
+};

@@ -1,0 +1,42 @@
+#include "app/MainMenu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace voltora::app {
+
+MainMenu::MainMenu(QMenuBar* bar)
+{
+    const auto add = [this](QMenu* menu, const char* text, int command) {
+        QAction* action = menu->addAction(QString::fromLatin1(text));
+        action->setData(command);
+        actions[command] = action;
+        return action;
+    };
+    QMenu* control = bar->addMenu(QStringLiteral("Control"));
+    add(control, "Connect", kConnectCommand);
+    add(control, "Disconnect", kDisconnectCommand);
+
+    QMenu* acquire = bar->addMenu(QStringLiteral("Acquire"));
+    add(acquire, "Delay", kDelayCommand);
+    add(acquire, "Samples/Trigger", kSamplesCommand);
+    QMenu* output = acquire->addMenu(QStringLiteral("VMC Out"));
+    add(output, "Pos", kSlopePositiveCommand)->setCheckable(true);
+    add(output, "Neg", kSlopeNegativeCommand)->setCheckable(true);
+
+    QMenu* save = bar->addMenu(QStringLiteral("Save"));
+    add(save, "Save data", kSaveCommand);
+
+    QMenu* help = bar->addMenu(QStringLiteral("Help"));
+    add(help, "Documentation", kDocumentationCommand);
+    add(help, "About Voltora", kAboutCommand);
+}
+
+QAction* MainMenu::Action(int command) const
+{
+    const auto found = actions.find(command);
+    return found == actions.end() ? nullptr : found->second;
+}
+
+}  // namespace voltora::app

@@ -1,0 +1,96 @@
+#include "app/MessageQueue.h"
+
+#include "link/ConnectionMessages.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+namespace voltora::app {
+
+MessageQueue::MessageQueue(
+    std::function<void(QWidget*, const QString&, const QString&, MessageIcon)> show, QObject* parent)
+    : QObject(parent), show(std::move(show)), state(std::make_shared<State>())
+{
+    state->queue = this;
+}
+
+MessageQueue::~MessageQueue()
+{
+    if (ownsConnectionSink) {
+        link::SetMessageSink({});
+    }
+    std::lock_guard<std::mutex> guard(state->mutex);
+    state->queue = nullptr;
+    state->messages.clear();
+}
+
+void MessageQueue::Post(const QString& text, const QString& caption, MessageIcon icon, QWidget* owner)
+{
+    Message message{text, caption, icon, {}};
+    if (owner != nullptr && QThread::currentThread() == thread()) {
+        message.owner = owner;
+    }
+    Enqueue(state, std::move(message));
+}
+
+void MessageQueue::InstallAsConnectionSink()
+{
+    // The sink holds the shared state, not the queue: a worker that reports
+    // a failure while the program is closing finds no queue and drops the
+    // message instead of touching a destroyed object.
+    std::weak_ptr<State> weak = state;
+    link::SetMessageSink([weak](const std::string& text, const std::string& caption) {
+        if (const auto shared = weak.lock()) {
+            Enqueue(shared, {QString::fromStdString(text), QString::fromStdString(caption),
+                             MessageIcon::None, {}});
+        }
+    });
+    ownsConnectionSink = true;
+}
+
+std::size_t MessageQueue::PendingCount() const
+{
+    std::lock_guard<std::mutex> guard(state->mutex);
+    return state->messages.size();
+}
+
+void MessageQueue::Enqueue(const std::shared_ptr<State>& state, Message message)
+{
+    std::lock_guard<std::mutex> guard(state->mutex);
+    if (state->queue == nullptr) {
+        return;
+    }
+    state->messages.push_back(std::move(message));
+    if (!state->deliveryScheduled) {
+        state->deliveryScheduled = true;
+        // Posting returns at once; the box is shown by the UI thread's loop.
+        QMetaObject::invokeMethod(state->queue, [queue = state->queue] { queue->Deliver(); },
+                                  Qt::QueuedConnection);
+    }
+}
+
+void MessageQueue::Deliver()
+{
+    if (showing) {
+        // A box is open and its own loop delivered this: the loop below
+        // shows the new message once the open box is closed.
+        return;
+    }
+    showing = true;
+    for (;;) {
+        Message message;
+        {
+            std::lock_guard<std::mutex> guard(state->mutex);
+            if (state->messages.empty()) {
+                state->deliveryScheduled = false;
+                break;
+            }
+            message = std::move(state->messages.front());
+            state->messages.pop_front();
+        }
+        show(message.owner.data(), message.text, message.caption, message.icon);
+    }
+    showing = false;
+}
+
+}  // namespace voltora::app
