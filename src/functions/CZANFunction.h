@@ -151,8 +151,6 @@ public:
     // ---- Commands the user-interface thread sends itself -----------------
     void SetSamplesPerTrigger(const std::string& text);
     void SetTrendMode(const std::string& text);
-    // Writes the meter's reading memory to `path`, one reading per line.
-    void SaveReadings(const std::string& path);
 
     // ---- Worker control ----------------------------------------------------
     // Waits until the worker is between cycles, then suspends it: once this

@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 #include <vector>
 
@@ -231,38 +230,4 @@ void CZANFunction::SetTrendMode(const std::string& text)
     PauseGuard paused(*this);
     SetTrendChartMode(text);
     SleepMs(100);
-}
-
-void CZANFunction::SaveReadings(const std::string& path)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        return;
-    }
-    std::string reply;
-    {
-        // No reading query of the worker may fall between abort and restart.
-        PauseGuard paused(*this);
-        Abort();
-        reply = FetchReadings();
-        Initiate();
-    }
-    // One field per line, the fields copied as the meter sent them, lines
-    // ended with CR LF (a line feed inside a field, such as the reply's own
-    // terminator on the last field, becomes CR LF as well).
-    std::vector<boost::iterator_range<std::string::const_iterator>> fields;
-    boost::algorithm::split(fields, reply, boost::algorithm::is_any_of(","));
-    std::string out;
-    out.reserve(reply.size() + 2 * fields.size() + 2);
-    for (const auto& field : fields) {
-        for (const char ch : field) {
-            if (ch == '\n') {
-                out += "\r\n";
-            } else {
-                out += ch;
-            }
-        }
-        out += "\r\n";
-    }
-    file.write(out.data(), static_cast<std::streamsize>(out.size()));
 }

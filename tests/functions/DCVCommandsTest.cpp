@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 
@@ -206,31 +204,4 @@ TEST_F(DCVCommandsTest, SamplesPerTriggerRestartsAcquisitionAndTheTrend)
     meter.ClearWrites();
     function.SetTrendMode("REC");
     EXPECT_EQ(meter.Writes(), std::vector<std::string>{"CALCulate:TRENd:CHARt:MODe REC"});
-}
-
-TEST_F(DCVCommandsTest, SavedReadingsAreOneFieldPerLineWithCrLf)
-{
-    meter.SetReply("FETCh?", "+1.0E+00,,-2.5E-01\n");
-    const std::string path = ::testing::TempDir() + "voltora_saved_readings.csv";
-    function.ResumeWorker();
-    ASSERT_TRUE(WaitUntil([&] { return meter.Count("DATA:LAST?") >= 2; }));
-    function.SaveReadings(path);
-    function.SuspendWorker();
-
-    std::ifstream file(path, std::ios::binary);
-    const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content, "+1.0E+00\r\n\r\n-2.5E-01\r\n\r\n");
-    // No reading query falls between abort and restart.
-    const auto writes = meter.Writes();
-    const auto abort = std::find(writes.begin(), writes.end(), "ABORt");
-    ASSERT_NE(abort, writes.end());
-    ASSERT_LE(abort + 2, writes.end() - 1);
-    EXPECT_EQ(*(abort + 1), "FETCh?");
-    EXPECT_EQ(*(abort + 2), "INIT");
-    std::remove(path.c_str());
-
-    // A file that cannot be opened: nothing is sent.
-    meter.ClearWrites();
-    function.SaveReadings("/nonexistent-folder/readings.csv");
-    EXPECT_TRUE(meter.Writes().empty());
 }
