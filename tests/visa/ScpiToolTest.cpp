@@ -1,9 +1,12 @@
-// voltora-scpi's USB listing, with and without a VISA library named by the
-// environment; exit status and output both count.
+// voltora-scpi: scripting the simulated meter, an unreachable meter, and the
+// USB listing with and without a VISA library named by the environment; exit
+// status and output both count.
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <sys/wait.h>
 
@@ -70,3 +73,33 @@ TEST(ScpiToolTest, MissingVisaLibraryIsReported)
 }
 
 }  // namespace
+
+TEST(ScpiToolTest, ScriptsTheSimulatedMeterByDefault)
+{
+    int status = -1;
+    std::string output =
+        RunCommand(std::string("env -u VOLTORA_VISA_LIBRARY ") + VOLTORA_SCPI_PATH + " IDN-ZOBR-PRI?", status);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("ZAN"), std::string::npos) << output;
+
+    output = RunCommand(std::string("env -u VOLTORA_VISA_LIBRARY ") + VOLTORA_SCPI_PATH +
+                            " 'FUNC \"CURR:DC\"' FUNCTION? DATA:LAST?",
+                        status);
+    EXPECT_EQ(status, 0) << output;
+    // The function in quotes, then a current reading: a number, no overload.
+    ASSERT_EQ(output.rfind("\"CURR\"\n", 0), 0u) << output;
+    const std::string reading = output.substr(7);
+    EXPECT_NE(reading.find(" ADC"), std::string::npos) << output;
+    const double value = std::strtod(reading.c_str(), nullptr);
+    EXPECT_LT(std::abs(value), 9.9e37) << output;
+}
+
+TEST(ScpiToolTest, UnreachableMeterExitsWithAMessage)
+{
+    int status = -1;
+    const std::string output = RunCommand(std::string("env -u VOLTORA_VISA_LIBRARY ") + VOLTORA_SCPI_PATH +
+                                              " --resource TCPIP0::127.0.0.1::1::SOCKET IDN-ZOBR-PRI?",
+                                          status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(output.find("could not open"), std::string::npos) << output;
+}
