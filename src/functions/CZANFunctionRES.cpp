@@ -1,283 +1,32 @@
 #include "functions/CZANFunctionRES.h"
 
-#include "functions/ReadingFormat.h"
-#include "platform/Clock.h"
 #include "scpi/Commands.h"
-
-using voltora::platform::SleepMs;
 
 namespace {
 
-struct Option {
-    const char* label;
-    int id;
-};
+static_assert(CZANFunctionResistance::HasItemLayout<CZANFunctionRES>());
 
-// The manual ranges; 2 Mohm and above sit on the second range page.
-constexpr Option kRangeOptions[] = {
-    {"200$OHM$", CZANFunctionRES::kRange200Ohm},   {"2k$OHM$", CZANFunctionRES::kRange2kOhm},
-    {"20k$OHM$", CZANFunctionRES::kRange20kOhm},   {"200k$OHM$", CZANFunctionRES::kRange200kOhm},
-    {"2M$OHM$", CZANFunctionRES::kRange2MOhm},     {"10M$OHM$", CZANFunctionRES::kRange10MOhm},
-    {"100M$OHM$", CZANFunctionRES::kRange100MOhm},
+constexpr ResistanceCommands kRESCommands{
+    .setRange = SetResRange,
+    .queryRangeAuto = QueryResRangeAuto,
+    .queryRange = QueryResRange,
+    .setSpeed = SetResSpeed,
+    .querySpeed = QueryResSpeed,
+    .setNull = SetResNull,
+    .queryNull = QueryResNull,
+    .setNullValue = SetResNullValue,
+    .queryNullValue = QueryResNullValue,
 };
-constexpr Option kSpeedOptions[] = {
-    {"Slow", CZANFunctionRES::kSpeedSlow},
-    {"Middle", CZANFunctionRES::kSpeedMiddle},
-    {"Fast", CZANFunctionRES::kSpeedFast},
-};
-
-template <std::size_t N>
-int OptionFor(const Option (&options)[N], const std::string& label)
-{
-    for (const Option& option : options) {
-        if (label == option.label) {
-            return option.id;
-        }
-    }
-    return 0;
-}
-
-constexpr double kRelLimit = 1.2e8;
 
 }  // namespace
 
-CZANFunctionRES::CZANFunctionRES(IFrontPanel* panel) : CZANFunction(panel, "2 Wire Resistance")
+CZANFunctionRES::CZANFunctionRES(IFrontPanel* panel)
+    : CZANFunctionResistance(panel, "2 Wire Resistance", kRangeItem, kRESCommands)
 {
 }
 
 CZANFunctionRES::~CZANFunctionRES()
 {
+    // The worker runs the base's operations: stop it before any part of the object goes.
     StopWorker();
-}
-
-void CZANFunctionRES::Initialise()
-{
-    CZANFunction::Initialise();
-
-    AddMenuItem(kRangeItem, 0, "", "Range", "Auto", "", "", kPlainItem);
-    AddMenuItem(kSpeedItem, 1, "", "Speed", "Slow", "", "", kPlainItem);
-    AddMenuItem(kRelItem, 4, "", "Rel", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kRangeAuto, 0, "Auto", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200Ohm, 1, "200$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange2kOhm, 2, "2k$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange20kOhm, 3, "20k$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200kOhm, 4, "200k$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(kRangeOther, 5, "other->", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange2MOhm, 0, "2M$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange10MOhm, 1, "10M$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange100MOhm, 2, "100M$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(kRangeBack, 3, "<-other", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedSlow, 0, "Slow", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedMiddle, 1, "Middle", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedFast, 2, "Fast", "", "", "", "", kPlainItem);
-
-    StartWorker();
-    readingText = "$INIT$";
-    SetRangeMode("Manual");
-    unit = "$OHM$";
-    unitPrefix = " ";
-    SetRangeText("200$OHM$");
-    speed = "Slow";
-
-    RegisterSetting("Rel", [this] { ApplyRel(); });
-    RegisterSetting("Range", [this] { ApplyRange(); });
-    RegisterSetting("Speed", [this] { ApplySpeed(); });
-}
-
-void CZANFunctionRES::LoadSettings()
-{
-    rangeMode = QueryResRangeAuto();
-    std::string label;
-    QueryResRange(label);
-    SetRangeText(label);
-    speed = QueryResSpeed();
-    relState = QueryResNull();
-    relValue = QueryResNullValue();
-    CZANFunction::LoadSettings();
-}
-
-void CZANFunctionRES::Activate()
-{
-    int rangeOption = 0;
-    if (rangeMode == "Auto") {
-        Item(kRangeItem)->SetValue("Auto");
-        rangeOption = kRangeAuto;
-    } else {
-        const std::string range = rangeText.Get();
-        Item(kRangeItem)->SetValue(range);
-        rangeOption = OptionFor(kRangeOptions, range);
-    }
-    if (rangeOption != 0) {
-        SelectOption(kRangeAuto, kRange100MOhm, rangeOption);
-    }
-
-    const std::string currentSpeed = speed.Get();
-    Item(kSpeedItem)->SetValue(currentSpeed);
-    if (const int speedOption = OptionFor(kSpeedOptions, currentSpeed)) {
-        SelectOption(kSpeedSlow, kSpeedFast, speedOption);
-    }
-
-    Item(kRelItem)->ShowLeftRight(relState.Get());
-    ShowRootPage();
-    if (Panel() != nullptr) {
-        Panel()->SetViewsUnit("$OHM$");
-    }
-}
-
-void CZANFunctionRES::ShowRootPage()
-{
-    ShowPage({kRangeItem, kSpeedItem, kRelItem});
-}
-
-void CZANFunctionRES::ShowFirstRangePage()
-{
-    ShowPage({kRangeAuto, kRange200Ohm, kRange2kOhm, kRange20kOhm, kRange200kOhm, kRangeOther});
-}
-
-void CZANFunctionRES::OnMenuItem(int id)
-{
-    switch (id) {
-    case kRangeItem:
-    case kRangeBack:
-        ShowFirstRangePage();
-        return;
-    case kRangeOther:
-        // Only turns the page: nothing is chosen or marked.
-        ShowPage({kRange2MOhm, kRange10MOhm, kRange100MOhm, kRangeBack});
-        return;
-    case kSpeedItem:
-        ShowPage({kSpeedSlow, kSpeedMiddle, kSpeedFast});
-        return;
-    case kRelItem:
-        relState = Item(kRelItem)->ChosenLeftRight();
-        MarkPending("Rel");
-        return;
-    default:
-        break;
-    }
-    if ((id >= kRangeAuto && id <= kRange200kOhm) || (id >= kRange2MOhm && id <= kRange100MOhm)) {
-        SelectOption(kRangeAuto, kRange100MOhm, id);
-        Item(kRangeItem)->SetValue(Item(id)->GetCaption());
-        ShowRootPage();
-        // rangeText changes only when the worker applies the range.
-        SetRangeMode(id == kRangeAuto ? "Auto" : "Manual");
-        MarkPending("Range");
-    } else if (id >= kSpeedSlow && id <= kSpeedFast) {
-        SelectOption(kSpeedSlow, kSpeedFast, id);
-        const std::string caption = Item(id)->GetCaption();
-        Item(kSpeedItem)->SetValue(caption);
-        ShowRootPage();
-        speed = caption;
-        MarkPending("Speed");
-    }
-}
-
-// ---- Apply handlers (worker, lock held) ---------------------------------------------
-
-void CZANFunctionRES::ApplyRange()
-{
-    if (rangeMode == "Auto") {
-        SetResRange("Auto");
-    } else {
-        SetRangeText(Item(kRangeItem)->GetValue());
-        SetResRange(rangeText.Get());
-        PostPanelMessage(WM_PANEL_DISPLAY);
-    }
-    SleepMs(300);
-}
-
-void CZANFunctionRES::ApplySpeed()
-{
-    SetResSpeed(speed.Get());
-    SleepMs(100);
-}
-
-void CZANFunctionRES::ApplyRel()
-{
-    ApplyRelWith(SetResNull, QueryResNull, QueryResNullValue, kRelItem);
-}
-
-// ---- Readings and texts -----------------------------------------------------------------
-
-bool CZANFunctionRES::FetchReading()
-{
-    return FetchReadingWith(QueryMeasurement);
-}
-
-bool CZANFunctionRES::UpdateAutoRange()
-{
-    std::string label;
-    QueryResRange(label);
-    if (label.empty()) {
-        return false;
-    }
-    SetRangeText(label);
-    return true;
-}
-
-std::string CZANFunctionRES::GetValueText()
-{
-    const std::string reading = readingText.Get();
-    if (reading == "Overload" || reading == "$INIT$") {
-        return reading;
-    }
-    ReadingFormat format;
-    format.valueText = reading;
-    format.rangeText = rangeText.Get();
-    const std::string currentSpeed = speed.Get();
-    format.digits = (currentSpeed == "Fast" || currentSpeed == "Middle") ? 7 : 8;
-    FormatReading(format);
-    unitPrefix = format.prefix;
-    return format.signedText;
-}
-
-std::string CZANFunctionRES::GetUnitText()
-{
-    const std::string reading = readingText.Get();
-    if (reading == "Overload" || reading == "$INIT$") {
-        return unit;
-    }
-    return unitPrefix.Get() + unit;
-}
-
-std::string CZANFunctionRES::GetRangeModeText()
-{
-    return rangeMode.Get();
-}
-
-void CZANFunctionRES::SetRangeMode(const std::string& text)
-{
-    rangeMode = text;
-}
-
-void CZANFunctionRES::SetRangeText(const std::string& text)
-{
-    rangeText = text;
-    if (text.find("k$OHM$") != std::string::npos) {
-        unitPrefix = "k";
-    } else if (text.find("M$OHM$") != std::string::npos) {
-        unitPrefix = "M";
-    } else {
-        unitPrefix = " ";
-    }
-}
-
-std::string CZANFunctionRES::GetRangeText()
-{
-    return rangeText.Get();
-}
-
-std::string CZANFunctionRES::GetBaseUnit()
-{
-    return "$OHM$";
-}
-
-void CZANFunctionRES::SetRelValue(const std::string& text)
-{
-    SendRelValue(text, -kRelLimit, kRelLimit, SetResNullValue, QueryResNullValue);
-}
-
-void CZANFunctionRES::StartWorker()
-{
-    StartWorkerOfKind(WorkerKind::Standard);
 }

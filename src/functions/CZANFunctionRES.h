@@ -1,12 +1,12 @@
 #pragma once
 
-#include "functions/CZANFunction.h"
+#include "functions/CZANFunctionResistance.h"
 
 // The 2-wire resistance function ("RES", "2 Wire Resistance"): ranges
 // 200 ohm to 100 Mohm over two range pages, speed and relative value.
-class CZANFunctionRES : public CZANFunction {
+class CZANFunctionRES : public CZANFunctionResistance {
 public:
-    // Soft-key item ids.
+    // Soft-key item ids, in the order of CZANFunctionResistance::ItemOffset.
     enum ItemId : int {
         kRangeItem = 32,
         kSpeedItem = 33,
@@ -28,36 +28,4 @@ public:
 
     explicit CZANFunctionRES(IFrontPanel* panel);
     ~CZANFunctionRES() override;
-
-    void OnMenuItem(int id) override;
-    void Initialise() override;
-    void LoadSettings() override;
-    void Activate() override;
-    bool FetchReading() override;
-    std::string GetValueText() override;
-    std::string GetRangeModeText() override;
-    bool UpdateAutoRange() override;
-    void SetRangeText(const std::string& text) override;
-    std::string GetRangeText() override;
-    std::string GetBaseUnit() override;
-    std::string GetUnitText() override;
-    void SetRelValue(const std::string& text) override;
-    void StartWorker() override;
-    // Apply handler of "Rel" (worker).
-    virtual void ApplyRel();
-
-    void SetRangeMode(const std::string& text);
-    std::string GetSpeed() const { return speed.Get(); }
-
-private:
-    void ApplyRange();
-    void ApplySpeed();
-    void ShowRootPage();
-    void ShowFirstRangePage();
-
-    voltora::functions::SharedText rangeMode;
-    voltora::functions::SharedText rangeText;
-    std::string unit;
-    voltora::functions::SharedText unitPrefix;
-    voltora::functions::SharedText speed;
 };
