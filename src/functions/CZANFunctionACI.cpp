@@ -1,4 +1,5 @@
 #include "functions/CZANFunctionACI.h"
+#include "functions/MenuOption.h"
 
 #include "functions/ReadingFormat.h"
 #include "platform/Clock.h"
@@ -8,33 +9,17 @@ using voltora::platform::SleepMs;
 
 namespace {
 
-struct Option {
-    const char* label;
-    int id;
-};
-
-constexpr Option kRangeOptions[] = {
+constexpr MenuOption kRangeOptions[] = {
     {"20mA", CZANFunctionACI::kRange20mA},
     {"200mA", CZANFunctionACI::kRange200mA},
     {"2A", CZANFunctionACI::kRange2A},
     {"10A", CZANFunctionACI::kRange10A},
 };
-constexpr Option kSpeedOptions[] = {
+constexpr MenuOption kSpeedOptions[] = {
     {"Slow", CZANFunctionACI::kSpeedSlow},
     {"Middle", CZANFunctionACI::kSpeedMiddle},
     {"Fast", CZANFunctionACI::kSpeedFast},
 };
-
-template <std::size_t N>
-int OptionFor(const Option (&options)[N], const std::string& label)
-{
-    for (const Option& option : options) {
-        if (label == option.label) {
-            return option.id;
-        }
-    }
-    return 0;
-}
 
 constexpr double kRelLimit = 12.0;
 
@@ -99,7 +84,7 @@ void CZANFunctionACI::Activate()
     } else {
         const std::string range = rangeText.Get();
         Item(kRangeItem)->SetValue(range);
-        rangeOption = OptionFor(kRangeOptions, range);
+        rangeOption = MenuOptionFor(kRangeOptions, range);
     }
     if (rangeOption != 0) {
         SelectOption(kRangeAuto, kRange10A, rangeOption);
@@ -107,7 +92,7 @@ void CZANFunctionACI::Activate()
 
     const std::string currentSpeed = speed.Get();
     Item(kSpeedItem)->SetValue(currentSpeed);
-    if (const int speedOption = OptionFor(kSpeedOptions, currentSpeed)) {
+    if (const int speedOption = MenuOptionFor(kSpeedOptions, currentSpeed)) {
         SelectOption(kSpeedSlow, kSpeedFast, speedOption);
     }
 

@@ -1,4 +1,5 @@
 #include "functions/CZANFunctionACV.h"
+#include "functions/MenuOption.h"
 
 #include "functions/ReadingFormat.h"
 #include "platform/Clock.h"
@@ -8,32 +9,16 @@ using voltora::platform::SleepMs;
 
 namespace {
 
-struct Option {
-    const char* label;
-    int id;
-};
-
-constexpr Option kRangeOptions[] = {
+constexpr MenuOption kRangeOptions[] = {
     {"200mV", CZANFunctionACV::kRange200mV}, {"2V", CZANFunctionACV::kRange2V},
     {"20V", CZANFunctionACV::kRange20V},     {"200V", CZANFunctionACV::kRange200V},
     {"750V", CZANFunctionACV::kRange750V},
 };
-constexpr Option kSpeedOptions[] = {
+constexpr MenuOption kSpeedOptions[] = {
     {"Slow", CZANFunctionACV::kSpeedSlow},
     {"Middle", CZANFunctionACV::kSpeedMiddle},
     {"Fast", CZANFunctionACV::kSpeedFast},
 };
-
-template <std::size_t N>
-int OptionFor(const Option (&options)[N], const std::string& label)
-{
-    for (const Option& option : options) {
-        if (label == option.label) {
-            return option.id;
-        }
-    }
-    return 0;
-}
 
 constexpr double kRelLimit = 1200.0;
 
@@ -101,7 +86,7 @@ void CZANFunctionACV::Activate()
     } else {
         const std::string range = rangeText.Get();
         Item(kRangeItem)->SetValue(range);
-        rangeOption = OptionFor(kRangeOptions, range);
+        rangeOption = MenuOptionFor(kRangeOptions, range);
     }
     if (rangeOption != 0) {
         SelectOption(kRangeAuto, kRange750V, rangeOption);
@@ -109,7 +94,7 @@ void CZANFunctionACV::Activate()
 
     const std::string currentSpeed = speed.Get();
     Item(kSpeedItem)->SetValue(currentSpeed);
-    if (const int speedOption = OptionFor(kSpeedOptions, currentSpeed)) {
+    if (const int speedOption = MenuOptionFor(kSpeedOptions, currentSpeed)) {
         SelectOption(kSpeedSlow, kSpeedFast, speedOption);
     }
 

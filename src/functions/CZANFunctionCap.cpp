@@ -1,4 +1,5 @@
 #include "functions/CZANFunctionCap.h"
+#include "functions/MenuOption.h"
 
 #include "functions/ReadingFormat.h"
 #include "platform/Clock.h"
@@ -8,28 +9,13 @@ using voltora::platform::SleepMs;
 
 namespace {
 
-struct Option {
-    const char* label;
-    int id;
-};
-
 // The manual ranges; 20 uF and above sit on the second range page.
-constexpr Option kRangeOptions[] = {
+constexpr MenuOption kRangeOptions[] = {
     {"2nF", CZANFunctionCap::kRange2nF},     {"20nF", CZANFunctionCap::kRange20nF},
     {"200nF", CZANFunctionCap::kRange200nF}, {"2uF", CZANFunctionCap::kRange2uF},
     {"20uF", CZANFunctionCap::kRange20uF},   {"200uF", CZANFunctionCap::kRange200uF},
     {"10000uF", CZANFunctionCap::kRange10000uF},
 };
-
-int RangeOptionFor(const std::string& label)
-{
-    for (const Option& option : kRangeOptions) {
-        if (label == option.label) {
-            return option.id;
-        }
-    }
-    return 0;
-}
 
 // The meter keeps the null value in single precision: the limit is 0.012 as
 // a float, not 0.012 exactly.
@@ -97,7 +83,7 @@ void CZANFunctionCap::Activate()
     } else {
         const std::string range = rangeText.Get();
         Item(kRangeItem)->SetValue(range);
-        rangeOption = RangeOptionFor(range);
+        rangeOption = MenuOptionFor(kRangeOptions, range);
     }
     if (rangeOption != 0) {
         SelectOption(kRangeAuto, kRange10000uF, rangeOption);

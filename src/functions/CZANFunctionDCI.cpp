@@ -1,4 +1,5 @@
 #include "functions/CZANFunctionDCI.h"
+#include "functions/MenuOption.h"
 
 #include "functions/ReadingFormat.h"
 #include "platform/Clock.h"
@@ -8,33 +9,17 @@ using voltora::platform::SleepMs;
 
 namespace {
 
-struct Option {
-    const char* label;
-    int id;
-};
-
 // The manual ranges; "2A" and "10A" sit on the second range page.
-constexpr Option kRangeOptions[] = {
+constexpr MenuOption kRangeOptions[] = {
     {"200uA", CZANFunctionDCI::kRange200uA}, {"2mA", CZANFunctionDCI::kRange2mA},
     {"20mA", CZANFunctionDCI::kRange20mA},   {"200mA", CZANFunctionDCI::kRange200mA},
     {"2A", CZANFunctionDCI::kRange2A},       {"10A", CZANFunctionDCI::kRange10A},
 };
-constexpr Option kSpeedOptions[] = {
+constexpr MenuOption kSpeedOptions[] = {
     {"Slow", CZANFunctionDCI::kSpeedSlow},
     {"Middle", CZANFunctionDCI::kSpeedMiddle},
     {"Fast", CZANFunctionDCI::kSpeedFast},
 };
-
-template <std::size_t N>
-int OptionFor(const Option (&options)[N], const std::string& label)
-{
-    for (const Option& option : options) {
-        if (label == option.label) {
-            return option.id;
-        }
-    }
-    return 0;
-}
 
 constexpr double kRelLimit = 12.0;
 
@@ -106,7 +91,7 @@ void CZANFunctionDCI::Activate()
     } else {
         const std::string range = rangeText.Get();
         Item(kRangeItem)->SetValue(range);
-        rangeOption = OptionFor(kRangeOptions, range);
+        rangeOption = MenuOptionFor(kRangeOptions, range);
     }
     if (rangeOption != 0) {
         SelectOption(kRangeAuto, kRange10A, rangeOption);
@@ -114,7 +99,7 @@ void CZANFunctionDCI::Activate()
 
     const std::string currentSpeed = speed.Get();
     Item(kSpeedItem)->SetValue(currentSpeed);
-    if (const int speedOption = OptionFor(kSpeedOptions, currentSpeed)) {
+    if (const int speedOption = MenuOptionFor(kSpeedOptions, currentSpeed)) {
         SelectOption(kSpeedSlow, kSpeedFast, speedOption);
     }
 

@@ -1,4 +1,5 @@
 #include "functions/CZANFunctionDCV.h"
+#include "functions/MenuOption.h"
 
 #include "functions/ReadingFormat.h"
 #include "platform/Clock.h"
@@ -8,32 +9,16 @@ using voltora::platform::SleepMs;
 
 namespace {
 
-struct Option {
-    const char* label;
-    int id;
-};
-
-constexpr Option kRangeOptions[] = {
+constexpr MenuOption kRangeOptions[] = {
     {"200mV", CZANFunctionDCV::kRange200mV}, {"2V", CZANFunctionDCV::kRange2V},
     {"20V", CZANFunctionDCV::kRange20V},     {"200V", CZANFunctionDCV::kRange200V},
     {"1000V", CZANFunctionDCV::kRange1000V},
 };
-constexpr Option kSpeedOptions[] = {
+constexpr MenuOption kSpeedOptions[] = {
     {"Slow", CZANFunctionDCV::kSpeedSlow},
     {"Middle", CZANFunctionDCV::kSpeedMiddle},
     {"Fast", CZANFunctionDCV::kSpeedFast},
 };
-
-template <std::size_t N>
-int OptionFor(const Option (&options)[N], const std::string& label)
-{
-    for (const Option& option : options) {
-        if (label == option.label) {
-            return option.id;
-        }
-    }
-    return 0;
-}
 
 constexpr double kRelLimit = 1200.0;
 
@@ -107,7 +92,7 @@ void CZANFunctionDCV::Activate()
     } else {
         const std::string range = rangeText.Get();
         Item(kRangeItem)->SetValue(range);
-        rangeOption = OptionFor(kRangeOptions, range);
+        rangeOption = MenuOptionFor(kRangeOptions, range);
     }
     if (rangeOption != 0) {
         SelectOption(kRangeAuto, kRange1000V, rangeOption);
@@ -115,7 +100,7 @@ void CZANFunctionDCV::Activate()
 
     const std::string currentSpeed = speed.Get();
     Item(kSpeedItem)->SetValue(currentSpeed);
-    if (const int speedOption = OptionFor(kSpeedOptions, currentSpeed)) {
+    if (const int speedOption = MenuOptionFor(kSpeedOptions, currentSpeed)) {
         SelectOption(kSpeedSlow, kSpeedFast, speedOption);
     }
 

@@ -1,4 +1,5 @@
 #include "functions/CZANFunctionFreqPer.h"
+#include "functions/MenuOption.h"
 
 #include "functions/ReadingFormat.h"
 #include "platform/CNumbers.h"
@@ -11,28 +12,13 @@ using voltora::platform::SleepMs;
 
 namespace {
 
-struct Option {
-    const char* label;
-    int id;
-};
-
 // The range labels the meter's replies give, and their options. The option
 // key of 20 V is captioned "20v"; a read-back range is "20V".
-constexpr Option kRangeOptions[] = {
+constexpr MenuOption kRangeOptions[] = {
     {"200mV", CZANFunctionFreqPer::kRange200mV}, {"2V", CZANFunctionFreqPer::kRange2V},
     {"20V", CZANFunctionFreqPer::kRange20V},     {"200V", CZANFunctionFreqPer::kRange200V},
     {"750V", CZANFunctionFreqPer::kRange750V},
 };
-
-int RangeOptionFor(const std::string& label)
-{
-    for (const Option& option : kRangeOptions) {
-        if (label == option.label) {
-            return option.id;
-        }
-    }
-    return 0;
-}
 
 constexpr double kRelLimit = 1.2e6;
 // Readings closer to zero than this show as zero rather than in pico units.
@@ -98,7 +84,7 @@ void CZANFunctionFreqPer::Activate()
     } else {
         const std::string range = rangeText.Get();
         Item(kRangeItem)->SetValue(range);
-        rangeOption = RangeOptionFor(range);
+        rangeOption = MenuOptionFor(kRangeOptions, range);
     }
     if (rangeOption != 0) {
         SelectOption(kRangeAuto, kRange750V, rangeOption);

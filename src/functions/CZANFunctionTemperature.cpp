@@ -1,4 +1,5 @@
 #include "functions/CZANFunctionTemperature.h"
+#include "functions/MenuOption.h"
 
 #include "functions/ReadingFormat.h"
 #include "platform/CNumbers.h"
@@ -12,32 +13,16 @@ using voltora::platform::SleepMs;
 
 namespace {
 
-struct Option {
-    const char* caption;
-    int id;
-};
-
-constexpr Option kDisplayOptions[] = {
+constexpr MenuOption kDisplayOptions[] = {
     {"Temp Val", CZANFunctionTemperature::kDisplayTemperature},
     {"Meas Val", CZANFunctionTemperature::kDisplayMeasured},
     {"All", CZANFunctionTemperature::kDisplayAll},
 };
-constexpr Option kUnitOptions[] = {
+constexpr MenuOption kUnitOptions[] = {
     {"$T_C$", CZANFunctionTemperature::kUnitCelsius},
     {"$T_F$", CZANFunctionTemperature::kUnitFahrenheit},
     {"K", CZANFunctionTemperature::kUnitKelvin},
 };
-
-template <std::size_t N>
-int OptionFor(const Option (&options)[N], const std::string& caption)
-{
-    for (const Option& option : options) {
-        if (caption == option.caption) {
-            return option.id;
-        }
-    }
-    return 0;
-}
 
 // Readings closer to zero than this show as zero rather than in pico units.
 constexpr double kZeroReading = 1e-12;
@@ -132,13 +117,13 @@ void CZANFunctionTemperature::Activate()
 
     const std::string mode = displayMode.Get();
     Item(kDisplayItem)->SetValue(mode);
-    if (const int option = OptionFor(kDisplayOptions, mode)) {
+    if (const int option = MenuOptionFor(kDisplayOptions, mode)) {
         SelectOption(kDisplayTemperature, kDisplayAll, option);
     }
 
     const std::string currentUnit = unit.Get();
     Item(kUnitsItem)->SetValue(currentUnit);
-    if (const int option = OptionFor(kUnitOptions, currentUnit)) {
+    if (const int option = MenuOptionFor(kUnitOptions, currentUnit)) {
         SelectOption(kUnitCelsius, kUnitKelvin, option);
     }
 
