@@ -1,7 +1,8 @@
 // Query round trips of the network links against voltora-sim on loopback,
 // beside the physical floor measured in the same run: a bare TCP ping-pong
 // for the raw socket, and two null RPC calls for VXI-11 (which needs a
-// device_write and a device_read per query). PyVISA's pure-Python back-end
+// device_write and a device_read per query), by our RPC client and, for
+// reference, by libtirpc's. PyVISA's pure-Python back-end
 // is timed against the same server. Ratios are printed at the end.
 
 #include "SimServerProcess.h"
@@ -45,23 +46,35 @@ bool ServerReady(benchmark::State& state)
     return true;
 }
 
+// A plain TCP connection to the server's `port` on loopback, with
+// TCP_NODELAY; -1 (and the benchmark skipped) when it cannot be made.
+int ConnectLoopback(benchmark::State& state, std::uint16_t port, sockaddr_in& address)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    address = sockaddr_in{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        state.SkipWithError("connect failed");
+        close(fd);
+        return -1;
+    }
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
+    return fd;
+}
+
 void BM_BareTcpPingPong(benchmark::State& state)
 {
     if (!ServerReady(state)) {
         return;
     }
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(Server().SocketPort());
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-        state.SkipWithError("connect failed");
-        close(fd);
+    const int fd = ConnectLoopback(state, Server().SocketPort(), address);
+    if (fd < 0) {
         return;
     }
-    const int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
     const std::string message = std::string(kQuery) + "\n";
     char buffer[256];
     for (auto _ : state) {
@@ -107,6 +120,47 @@ void BM_RpcNullPair(benchmark::State& state)
             }
         }
     }
+}
+
+// The same pair through the system's RPC library (libtirpc's clnt_call), for
+// reference: the client the VXI-11 link used before it framed calls itself.
+void BM_TirpcNullPair(benchmark::State& state)
+{
+    if (!ServerReady(state)) {
+        return;
+    }
+    sockaddr_in address{};
+    const int fd = ConnectLoopback(state, Server().Vxi11Port(), address);
+    if (fd < 0) {
+        return;
+    }
+    netbuf peer{};
+    peer.buf = &address;
+    peer.len = sizeof(address);
+    peer.maxlen = sizeof(address);
+    CLIENT* client = clnt_vc_create(fd, &peer, voltora::visa::vxi11::kCoreProgram,
+                                    voltora::visa::vxi11::kCoreVersion, 0, 0);
+    if (client == nullptr) {
+        state.SkipWithError("clnt_vc_create failed");
+        close(fd);
+        return;
+    }
+    const auto xdrVoid =
+        reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void));
+    timeval limit{2, 0};
+    for (auto _ : state) {
+        for (int call = 0; call < 2; ++call) {
+            if (clnt_call(client, NULLPROC, xdrVoid, nullptr, xdrVoid, nullptr, limit) !=
+                RPC_SUCCESS) {
+                state.SkipWithError("null call failed");
+                clnt_destroy(client);
+                close(fd);
+                return;
+            }
+        }
+    }
+    clnt_destroy(client);
+    close(fd);
 }
 
 void VisaQueryLoop(benchmark::State& state, const std::string& resource)
@@ -199,6 +253,7 @@ void BM_PyVisaVxi11Query(benchmark::State& state)
 BENCHMARK(BM_BareTcpPingPong)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SocketQuery)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RpcNullPair)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TirpcNullPair)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Vxi11Query)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PyVisaSocketQuery)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_PyVisaVxi11Query)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(1);
@@ -237,6 +292,8 @@ public:
                     ratio("BM_SocketQuery", "BM_BareTcpPingPong").c_str());
         std::printf("  VXI-11 query / two null RPC calls      %s  (<= 1.2)\n",
                     ratio("BM_Vxi11Query", "BM_RpcNullPair").c_str());
+        std::printf("  two null RPC calls: libtirpc / ours     %s  (reference)\n",
+                    ratio("BM_TirpcNullPair", "BM_RpcNullPair").c_str());
         std::printf("  PyVISA VXI-11 / our VXI-11 (rate gain)  %s  (>= 1.5)\n",
                     ratio("BM_PyVisaVxi11Query", "BM_Vxi11Query").c_str());
         std::printf("  PyVISA socket / our socket (rate gain)  %s  (>= 1.0)\n",

@@ -3,59 +3,32 @@
 #include <rpc/pmap_prot.h>
 
 #include <algorithm>
-#include <csignal>
-#include <ctime>
 
 #include <netinet/in.h>
-#include <pthread.h>
-#include <sys/socket.h>
 
 namespace voltora::visa {
 namespace {
 
-// The RPC library writes with write(), which raises SIGPIPE when the peer has
-// gone; by default that ends the process. The signal is blocked in this
-// thread for the length of a call, and one raised meanwhile is taken off
-// before the mask is restored, so a lost connection is just a failed call.
-class ScopedSigpipeBlock {
-public:
-    ScopedSigpipeBlock()
-    {
-        sigemptyset(&pipe_);
-        sigaddset(&pipe_, SIGPIPE);
-        pthread_sigmask(SIG_BLOCK, &pipe_, &previous_);
-    }
-
-    ~ScopedSigpipeBlock()
-    {
-        if (sigismember(&previous_, SIGPIPE)) {
-            return;  // it was blocked before: leave it to the thread's owner
-        }
-        sigset_t pending;
-        if (sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE)) {
-            const timespec noWait{};
-            while (sigtimedwait(&pipe_, nullptr, &noWait) == SIGPIPE) {
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-
-    ScopedSigpipeBlock(const ScopedSigpipeBlock&) = delete;
-    ScopedSigpipeBlock& operator=(const ScopedSigpipeBlock&) = delete;
-
-private:
-    sigset_t pipe_;
-    sigset_t previous_;
-};
+constexpr std::size_t kMarkSize = 4;
+// Room for the call header and small arguments; grown for long writes.
+constexpr std::size_t kInitialOutbox = 4096;
+// The largest call or reply accepted: the protocol's largest data block
+// (64 MiB) and its headers.
+constexpr std::size_t kMaxRecord = (std::size_t{64} << 20) + 4096;
+// Bytes asked of the connection per receive.
+constexpr std::size_t kReceiveRoom = 16 * 1024;
 
 }  // namespace
 
-RpcClient::~RpcClient()
+RpcClient::RpcClient() : outbox_(kInitialOutbox), inbox_(kMaxRecord)
 {
-    if (client_ != nullptr) {
-        clnt_destroy(client_);
-    }
+    // Transaction ids only need to differ between the calls of this
+    // connection; a start from the clock keeps them apart across
+    // connections too, which helps when reading a capture.
+    nextXid_ = static_cast<std::uint32_t>(Clock::now().time_since_epoch().count());
 }
+
+RpcClient::~RpcClient() = default;
 
 ViStatus RpcClient::Connect(const std::string& host, std::uint16_t port, rpcprog_t program,
                             rpcvers_t version, Clock::time_point deadline,
@@ -67,27 +40,67 @@ ViStatus RpcClient::Connect(const std::string& host, std::uint16_t port, rpcprog
     if (status != VI_SUCCESS) {
         return status;
     }
-    // The RPC library does its own reading and writing on the (blocking)
-    // socket; it waits for replies with poll() and a time-out, and its
-    // writes are bounded by the socket's send time-out, set before each call.
-    sockaddr_storage peer{};
-    socklen_t peerLength = sizeof(peer);
-    if (getpeername(made->connection_->Fd(), reinterpret_cast<sockaddr*>(&peer), &peerLength) !=
-        0) {
-        return VI_ERROR_CONN_LOST;
-    }
-    netbuf address{};
-    address.buf = &peer;
-    address.len = peerLength;
-    address.maxlen = sizeof(peer);
-    made->client_ = clnt_vc_create(made->connection_->Fd(), &address, program, version, 0, 0);
-    if (made->client_ == nullptr) {
-        return VI_ERROR_SYSTEM_ERROR;
-    }
-    // The connection object owns the socket.
-    clnt_control(made->client_, CLSET_FD_NCLOSE, nullptr);
+    made->program_ = program;
+    made->version_ = version;
     client = std::move(made);
     return VI_SUCCESS;
+}
+
+std::size_t RpcClient::EncodeCall(std::uint32_t xid, rpcproc_t procedure, xdrproc_t encodeArgs,
+                                  void* args)
+{
+    rpc_msg call{};
+    call.rm_xid = xid;
+    call.rm_direction = CALL;
+    call.rm_call.cb_rpcvers = RPC_MSG_VERSION;
+    call.rm_call.cb_prog = program_;
+    call.rm_call.cb_vers = version_;
+    call.rm_call.cb_proc = procedure;
+    call.rm_call.cb_cred = _null_auth;
+    call.rm_call.cb_verf = _null_auth;
+    for (;;) {
+        XDR xdrs;
+        xdrmem_create(&xdrs, outbox_.data() + kMarkSize,
+                      static_cast<u_int>(outbox_.size() - kMarkSize), XDR_ENCODE);
+        const bool encoded = xdr_callmsg(&xdrs, &call) && encodeArgs(&xdrs, args);
+        const std::size_t size = xdr_getpos(&xdrs);
+        xdr_destroy(&xdrs);
+        if (encoded) {
+            WriteRecordMark(outbox_.data(), static_cast<std::uint32_t>(size));
+            return kMarkSize + size;
+        }
+        // Out of room, or arguments that do not encode at all: grow up to
+        // the largest record, then give up.
+        if (outbox_.size() >= kMaxRecord) {
+            return 0;
+        }
+        outbox_.resize(std::min(outbox_.size() * 2, kMaxRecord));
+    }
+}
+
+ViStatus RpcClient::ReceiveRecord(const char*& data, std::size_t& size,
+                                  Clock::time_point deadline)
+{
+    for (;;) {
+        switch (inbox_.NextRecord(data, size)) {
+        case RpcRecordStream::Result::Complete:
+            return VI_SUCCESS;
+        case RpcRecordStream::Result::TooLarge:
+            // The stream cannot be followed past this record.
+            connection_->Interrupt();
+            return VI_ERROR_IO;
+        case RpcRecordStream::Result::NeedMore:
+            break;
+        }
+        std::size_t room = 0;
+        char* space = inbox_.Space(kReceiveRoom, room);
+        std::size_t received = 0;
+        const ViStatus status = connection_->ReceiveSome(space, room, received, deadline);
+        if (status != VI_SUCCESS) {
+            return status;
+        }
+        inbox_.Commit(received);
+    }
 }
 
 ViStatus RpcClient::Call(rpcproc_t procedure, xdrproc_t encodeArgs, void* args,
@@ -96,32 +109,49 @@ ViStatus RpcClient::Call(rpcproc_t procedure, xdrproc_t encodeArgs, void* args,
     if (connection_->IsInterrupted()) {
         return VI_ERROR_CONN_LOST;
     }
-    // At least 1 ms: a zero wait means "send and do not wait" to the library.
-    const auto wait = std::max(std::chrono::milliseconds(MillisecondsUntil(deadline)),
-                               std::chrono::milliseconds(1));
-    connection_->SetSendTimeout(static_cast<int>(wait.count()));
-    timeval limit{};
-    limit.tv_sec = static_cast<time_t>(wait.count() / 1000);
-    limit.tv_usec = static_cast<suseconds_t>((wait.count() % 1000) * 1000);
-    clnt_control(client_, CLSET_TIMEOUT, reinterpret_cast<char*>(&limit));
-    ScopedSigpipeBlock noSigpipe;
-    const clnt_stat status =
-        clnt_call(client_, procedure, encodeArgs, static_cast<caddr_t>(args), decodeResult,
-                  static_cast<caddr_t>(result), limit);
-    switch (status) {
-    case RPC_SUCCESS:
-        return VI_SUCCESS;
-    case RPC_TIMEDOUT:
-        return connection_->IsInterrupted() ? VI_ERROR_CONN_LOST : VI_ERROR_TMO;
-    case RPC_CANTSEND:
-    case RPC_CANTRECV:
-        // A send that blocked until its time-out ran out is a time-out too.
-        if (!connection_->IsInterrupted() && Clock::now() >= deadline) {
-            return VI_ERROR_TMO;
+    const std::uint32_t xid = nextXid_++;
+    const std::size_t callSize = EncodeCall(xid, procedure, encodeArgs, args);
+    if (callSize == 0) {
+        return VI_ERROR_IO;
+    }
+    ViStatus status = connection_->SendAll(outbox_.data(), callSize, nullptr, 0, deadline);
+    if (status != VI_SUCCESS) {
+        return status;
+    }
+    for (;;) {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        status = ReceiveRecord(data, size, deadline);
+        if (status != VI_SUCCESS) {
+            return status;
         }
-        return VI_ERROR_CONN_LOST;
-    default:
-        return connection_->IsInterrupted() ? VI_ERROR_CONN_LOST : VI_ERROR_IO;
+        if (size < sizeof(std::uint32_t) || ReadWord(data) != xid) {
+            // The late reply to an earlier call (or a record too short to
+            // be a reply): never decoded into this call's result.
+            inbox_.Consume();
+            continue;
+        }
+        char verifier[MAX_AUTH_BYTES];
+        rpc_msg reply{};
+        reply.acpted_rply.ar_verf = _null_auth;
+        reply.acpted_rply.ar_verf.oa_base = verifier;
+        reply.acpted_rply.ar_results.where = static_cast<caddr_t>(result);
+        reply.acpted_rply.ar_results.proc = decodeResult;
+        XDR xdrs;
+        xdrmem_create(&xdrs, const_cast<char*>(data), static_cast<u_int>(size), XDR_DECODE);
+        const bool decoded = xdr_replymsg(&xdrs, &reply);
+        xdr_destroy(&xdrs);
+        inbox_.Consume();
+        if (!decoded || reply.rm_direction != REPLY) {
+            return VI_ERROR_IO;
+        }
+        if (reply.rm_reply.rp_stat != MSG_ACCEPTED ||
+            reply.acpted_rply.ar_stat != SUCCESS) {
+            // Denied (authentication, version) or not carried out (no such
+            // program or procedure, undecodable arguments, server error).
+            return VI_ERROR_IO;
+        }
+        return VI_SUCCESS;
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "visa/RpcRecordStream.h"
 #include "visa/TcpConnection.h"
 #include "visa/visa.h"
 
@@ -9,21 +10,25 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace voltora::visa {
 
-// An ONC RPC client over one TCP connection of our own, so that connecting,
-// sending and waiting for replies are all bounded by deadlines, and another
-// thread can break a call in progress (Interrupt). A reply that arrives after
-// its call timed out carries an old transaction id and is skipped by the RPC
-// library, so it is never taken for the reply to a later call.
+// An ONC RPC client over one TCP connection of our own. Calls are encoded
+// with the RPC library's XDR routines, framed as one record and sent with a
+// single send; replies are read into a record stream and decoded there. So
+// a call costs one send and (usually) one receive, every wait is bounded by
+// the call's deadline, and another thread can break a call in progress
+// (Interrupt). A reply that arrives after its call timed out carries an old
+// transaction id and is skipped, so it is never taken for the reply to a
+// later call.
 class RpcClient {
 public:
     using Clock = std::chrono::steady_clock;
 
     ~RpcClient();
 
-    // Connects to host:port and sets up a client of program/version.
+    // Connects to host:port for calls to program/version.
     static ViStatus Connect(const std::string& host, std::uint16_t port, rpcprog_t program,
                             rpcvers_t version, Clock::time_point deadline,
                             std::unique_ptr<RpcClient>& client);
@@ -38,10 +43,21 @@ public:
     void Interrupt() { connection_->Interrupt(); }
 
 private:
-    RpcClient() = default;
+    RpcClient();
+
+    // Encodes the call into outbox_ behind its record mark; the encoded
+    // size including the mark, or 0 when the arguments cannot be encoded.
+    std::size_t EncodeCall(std::uint32_t xid, rpcproc_t procedure, xdrproc_t encodeArgs,
+                           void* args);
+    // Receives until a whole reply record is in the stream.
+    ViStatus ReceiveRecord(const char*& data, std::size_t& size, Clock::time_point deadline);
 
     std::unique_ptr<TcpConnection> connection_;
-    CLIENT* client_ = nullptr;
+    rpcprog_t program_ = 0;
+    rpcvers_t version_ = 0;
+    std::uint32_t nextXid_ = 0;
+    std::vector<char> outbox_;
+    RpcRecordStream inbox_;
 };
 
 // Asks the portmapper at host:portmapperPort for the TCP port of

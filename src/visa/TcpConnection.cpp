@@ -234,16 +234,11 @@ void TcpConnection::SetTimeout(int option, int milliseconds, int& current)
     }
 }
 
-void TcpConnection::SetSendTimeout(int milliseconds)
-{
-    SetTimeout(SO_SNDTIMEO, milliseconds, sendTimeoutMs_);
-}
-
 void TcpConnection::Interrupt()
 {
     interrupted_.store(true);
     if (fd_ >= 0) {
-        // Wakes waits inside code that polls the socket itself.
+        // Wakes a send or receive blocked on the socket.
         shutdown(fd_, SHUT_RDWR);
     }
     if (wakeFd_ >= 0) {

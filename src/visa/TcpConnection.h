@@ -48,11 +48,6 @@ public:
     void Interrupt();
     bool IsInterrupted() const { return interrupted_.load(); }
 
-    int Fd() const { return fd_; }
-    // Bounds a blocking send by other code on this socket (such as the RPC
-    // library's) to `milliseconds`.
-    void SetSendTimeout(int milliseconds);
-
 private:
     // Waits for `events` on the socket; VI_SUCCESS, VI_ERROR_TMO or
     // VI_ERROR_CONN_LOST (interrupted).

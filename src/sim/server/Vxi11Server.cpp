@@ -107,8 +107,10 @@ void Vxi11Server::Run()
     sigaddset(&pipeSignal, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
 
+    // The stop signal is one of the polled descriptors, so a request costs
+    // no separate check of it.
     std::vector<pollfd> fds;
-    while (!stop_.Stopped()) {
+    for (;;) {
         const int count = svc_max_pollfd;
         fds.assign(svc_pollfd, svc_pollfd + count);
         fds.push_back(pollfd{stop_.Fd(), POLLIN, 0});
