@@ -1,0 +1,289 @@
+#include "sim/server/ListeningSocket.h"
+#include "sim/server/StopSignal.h"
+#include "visa/RpcClient.h"
+#include "visa/RpcRecordStream.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace voltora::visa {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr rpcprog_t kProgram = 0x20000099;
+constexpr rpcvers_t kVersion = 1;
+
+// A reply message as it goes on the wire: record mark and body, the body
+// cut into `fragments` fragments.
+std::string Wire(const rpc_msg& reply, bool whole, int fragments = 1)
+{
+    char body[512];
+    XDR xdrs;
+    xdrmem_create(&xdrs, body, sizeof(body), XDR_ENCODE);
+    rpc_msg copy = reply;
+    if (whole) {
+        EXPECT_TRUE(xdr_replymsg(&xdrs, &copy));
+    } else {
+        // Only the header: what a server sends when it fails to encode.
+        EXPECT_TRUE(xdr_u_int32_t(&xdrs, &copy.rm_xid));
+        std::uint32_t direction = REPLY;
+        EXPECT_TRUE(xdr_u_int32_t(&xdrs, &direction));
+    }
+    const std::string message(body, xdr_getpos(&xdrs));
+    xdr_destroy(&xdrs);
+    std::string wire;
+    const std::size_t step = message.size() / fragments;
+    for (int i = 0; i < fragments; ++i) {
+        const bool last = i == fragments - 1;
+        const std::string part = message.substr(i * step, last ? std::string::npos : step);
+        char mark[4];
+        WriteRecordMark(mark, static_cast<std::uint32_t>(part.size()));
+        if (!last) {
+            mark[0] = static_cast<char>(mark[0] & 0x7F);
+        }
+        wire += std::string(mark, 4) + part;
+    }
+    return wire;
+}
+
+std::int32_t g_result = 0;
+
+std::string Accepted(std::uint32_t xid, accept_stat status, std::int32_t value,
+                     int fragments = 1)
+{
+    rpc_msg reply{};
+    reply.rm_xid = xid;
+    reply.rm_direction = REPLY;
+    reply.rm_reply.rp_stat = MSG_ACCEPTED;
+    reply.acpted_rply.ar_verf = _null_auth;
+    reply.acpted_rply.ar_stat = status;
+    g_result = value;
+    reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&g_result);
+    reply.acpted_rply.ar_results.proc = reinterpret_cast<xdrproc_t>(xdr_int32_t);
+    return Wire(reply, true, fragments);
+}
+
+std::string Denied(std::uint32_t xid)
+{
+    rpc_msg reply{};
+    reply.rm_xid = xid;
+    reply.rm_direction = REPLY;
+    reply.rm_reply.rp_stat = MSG_DENIED;
+    reply.rjcted_rply.rj_stat = AUTH_ERROR;
+    reply.rjcted_rply.rj_why = AUTH_BADCRED;
+    return Wire(reply, true);
+}
+
+// Serves one connection: reads each call record and lets the test's
+// responder write whatever it likes back. The responder returns false to
+// close the connection.
+class ScriptedRpcServer {
+public:
+    using Responder = std::function<bool(int fd, std::uint32_t xid, int call)>;
+
+    explicit ScriptedRpcServer(Responder responder) : responder_(std::move(responder))
+    {
+        std::string error;
+        listenFd_ = sim::ListenTcp("127.0.0.1", 0, error);
+        port_ = sim::LocalPort(listenFd_);
+        thread_ = std::thread([this] { Run(); });
+    }
+
+    ~ScriptedRpcServer()
+    {
+        stop_.Stop();
+        thread_.join();
+        close(listenFd_);
+    }
+
+    std::uint16_t Port() const { return port_; }
+
+private:
+    bool Wait(int fd)
+    {
+        pollfd fds[2] = {{fd, POLLIN, 0}, {stop_.Fd(), POLLIN, 0}};
+        return poll(fds, 2, -1) > 0 && fds[1].revents == 0;
+    }
+
+    void Run()
+    {
+        if (!Wait(listenFd_)) {
+            return;
+        }
+        const int fd = accept(listenFd_, nullptr, nullptr);
+        RpcRecordStream calls(1 << 20);
+        for (int call = 0;;) {
+            const char* data = nullptr;
+            std::size_t size = 0;
+            if (calls.NextRecord(data, size) == RpcRecordStream::Result::Complete) {
+                const std::uint32_t xid = ReadWord(data);
+                calls.Consume();
+                if (!responder_(fd, xid, call++)) {
+                    break;
+                }
+                continue;
+            }
+            std::size_t room = 0;
+            char* space = calls.Space(4096, room);
+            if (!Wait(fd)) {
+                break;
+            }
+            const ssize_t n = recv(fd, space, room, 0);
+            if (n <= 0) {
+                break;
+            }
+            calls.Commit(static_cast<std::size_t>(n));
+        }
+        close(fd);
+    }
+
+    Responder responder_;
+    int listenFd_ = -1;
+    std::uint16_t port_ = 0;
+    sim::StopSignal stop_;
+    std::thread thread_;
+};
+
+void Send(int fd, const std::string& bytes)
+{
+    [[maybe_unused]] const ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+struct CallOutcome {
+    ViStatus status;
+    std::int32_t value;
+    Clock::duration took;
+};
+
+CallOutcome CallOnce(RpcClient& client, std::chrono::milliseconds timeout)
+{
+    std::int32_t argument = 5;
+    std::int32_t value = -1;
+    const auto start = Clock::now();
+    const ViStatus status =
+        client.Call(1, reinterpret_cast<xdrproc_t>(xdr_int32_t), &argument,
+                    reinterpret_cast<xdrproc_t>(xdr_int32_t), &value, start + timeout);
+    return {status, value, Clock::now() - start};
+}
+
+TEST(RpcClientTest, RepliesAreMatchedAndJudgedByTheirHeader)
+{
+    struct Case {
+        const char* name;
+        ScriptedRpcServer::Responder responder;
+        ViStatus status;
+        std::int32_t value;  // checked on success
+    };
+    const std::vector<Case> cases = {
+        {"accepted",
+         [](int fd, std::uint32_t xid, int) {
+             Send(fd, Accepted(xid, SUCCESS, 42));
+             return true;
+         },
+         VI_SUCCESS, 42},
+        {"a stale reply before the right one is skipped",
+         [](int fd, std::uint32_t xid, int) {
+             Send(fd, Accepted(xid - 1, SUCCESS, 7) + Accepted(xid, SUCCESS, 42));
+             return true;
+         },
+         VI_SUCCESS, 42},
+        {"three fragments written a byte at a time",
+         [](int fd, std::uint32_t xid, int) {
+             for (char byte : Accepted(xid, SUCCESS, 42, 3)) {
+                 Send(fd, std::string(1, byte));
+             }
+             return true;
+         },
+         VI_SUCCESS, 42},
+        {"procedure unavailable",
+         [](int fd, std::uint32_t xid, int) {
+             Send(fd, Accepted(xid, PROC_UNAVAIL, 0));
+             return true;
+         },
+         VI_ERROR_IO, 0},
+        {"denied",
+         [](int fd, std::uint32_t xid, int) {
+             Send(fd, Denied(xid));
+             return true;
+         },
+         VI_ERROR_IO, 0},
+        {"a reply cut short after its header",
+         [](int fd, std::uint32_t xid, int) {
+             rpc_msg reply{};
+             reply.rm_xid = xid;
+             Send(fd, Wire(reply, false));
+             return true;
+         },
+         VI_ERROR_IO, 0},
+        {"the server closes the connection",
+         [](int, std::uint32_t, int) { return false; }, VI_ERROR_CONN_LOST, 0},
+    };
+    for (const Case& c : cases) {
+        ScriptedRpcServer server(c.responder);
+        std::unique_ptr<RpcClient> client;
+        ASSERT_EQ(RpcClient::Connect("127.0.0.1", server.Port(), kProgram, kVersion,
+                                     Clock::now() + std::chrono::seconds(2), client),
+                  VI_SUCCESS)
+            << c.name;
+        const CallOutcome outcome = CallOnce(*client, std::chrono::seconds(2));
+        EXPECT_EQ(outcome.status, c.status) << c.name;
+        if (c.status == VI_SUCCESS) {
+            EXPECT_EQ(outcome.value, c.value) << c.name;
+        }
+    }
+}
+
+TEST(RpcClientTest, LateReplyAfterATimeOutIsNeverTakenForTheNextCall)
+{
+    std::uint32_t firstXid = 0;
+    ScriptedRpcServer server([&firstXid](int fd, std::uint32_t xid, int call) {
+        if (call == 0) {
+            firstXid = xid;  // silent until the next call
+            return true;
+        }
+        Send(fd, Accepted(firstXid, SUCCESS, 111));
+        Send(fd, Accepted(xid, SUCCESS, 222));
+        return true;
+    });
+    std::unique_ptr<RpcClient> client;
+    ASSERT_EQ(RpcClient::Connect("127.0.0.1", server.Port(), kProgram, kVersion,
+                                 Clock::now() + std::chrono::seconds(2), client),
+              VI_SUCCESS);
+    const CallOutcome late = CallOnce(*client, std::chrono::milliseconds(100));
+    EXPECT_EQ(late.status, VI_ERROR_TMO);
+    EXPECT_GE(late.took, std::chrono::milliseconds(100));
+    EXPECT_LT(late.took, std::chrono::seconds(1));
+    const CallOutcome next = CallOnce(*client, std::chrono::seconds(2));
+    EXPECT_EQ(next.status, VI_SUCCESS);
+    EXPECT_EQ(next.value, 222);
+}
+
+TEST(RpcClientTest, InterruptWakesACallAndLaterCallsFail)
+{
+    ScriptedRpcServer server([](int, std::uint32_t, int) { return true; });
+    std::unique_ptr<RpcClient> client;
+    ASSERT_EQ(RpcClient::Connect("127.0.0.1", server.Port(), kProgram, kVersion,
+                                 Clock::now() + std::chrono::seconds(2), client),
+              VI_SUCCESS);
+    std::thread breaker([&client] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        client->Interrupt();
+    });
+    const CallOutcome woken = CallOnce(*client, std::chrono::seconds(10));
+    breaker.join();
+    EXPECT_EQ(woken.status, VI_ERROR_CONN_LOST);
+    EXPECT_LT(woken.took, std::chrono::seconds(5));
+    EXPECT_EQ(CallOnce(*client, std::chrono::seconds(1)).status, VI_ERROR_CONN_LOST);
+}
+
+}  // namespace
+}  // namespace voltora::visa
