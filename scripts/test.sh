@@ -18,9 +18,11 @@ if ! /usr/sbin/rpcinfo -p 127.0.0.1 >/dev/null 2>&1; then
 fi
 
 # The worker and thread tests once more under ThreadSanitizer: a data race
-# between a worker and the user-interface side fails the run.
+# between a worker and the user-interface side, or between a network call and
+# the Close that interrupts it, fails the run.
 tsan="${VOLTORA_TSAN_BUILD_DIR:-$root/build-tsan}"
-tsan_tests=(platform_tests link_tests functions_worker_tests functions_simulator_tests)
+tsan_tests=(platform_tests link_tests functions_worker_tests functions_simulator_tests
+  visa_network_tests)
 if [ ! -f "$tsan/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVOLTORA_TSAN=ON -DVOLTORA_BUILD_GUI=OFF -DVOLTORA_BUILD_BENCH=OFF >/dev/null
