@@ -58,7 +58,7 @@ std::size_t RpcClient::EncodeCall(std::uint32_t xid, rpcproc_t procedure, xdrpro
     call.rm_call.cb_proc = procedure;
     call.rm_call.cb_cred = _null_auth;
     call.rm_call.cb_verf = _null_auth;
-    for (;;) {
+    for (int attempt = 0;; ++attempt) {
         XDR xdrs;
         xdrmem_create(&xdrs, outbox_.data() + kMarkSize,
                       static_cast<u_int>(outbox_.size() - kMarkSize), XDR_ENCODE);
@@ -69,12 +69,19 @@ std::size_t RpcClient::EncodeCall(std::uint32_t xid, rpcproc_t procedure, xdrpro
             WriteRecordMark(outbox_.data(), static_cast<std::uint32_t>(size));
             return kMarkSize + size;
         }
-        // Out of room, or arguments that do not encode at all: grow up to
-        // the largest record, then give up.
-        if (outbox_.size() >= kMaxRecord) {
+        if (attempt > 0) {
             return 0;
         }
-        outbox_.resize(std::min(outbox_.size() * 2, kMaxRecord));
+        // Out of room (a long write), or arguments that do not encode at
+        // all: measure them, and try once more in a buffer that fits.
+        const std::size_t header =
+            xdr_sizeof(reinterpret_cast<xdrproc_t>(xdr_callmsg), &call);
+        const std::size_t body = xdr_sizeof(encodeArgs, args);
+        const std::size_t needed = kMarkSize + header + body;
+        if (header == 0 || body == 0 || needed <= outbox_.size() || needed > kMaxRecord) {
+            return 0;
+        }
+        outbox_.resize(needed);
     }
 }
 
