@@ -1,10 +1,10 @@
 #pragma once
 
-#include "functions/CZANFunction.h"
+#include "functions/CZANRangedFunction.h"
 
 // The AC current function ("CURR:AC", "AC Current"): ranges 20 mA to 10 A,
 // speed and relative value. No filter, no dB/dBm scaling.
-class CZANFunctionACI : public CZANFunction {
+class CZANFunctionACI : public CZANRangedFunction {
 public:
     // Soft-key item ids.
     enum ItemId : int {
@@ -28,30 +28,9 @@ public:
     void Initialise() override;
     void LoadSettings() override;
     void Activate() override;
-    bool FetchReading() override;
-    std::string GetValueText() override;
-    std::string GetRangeModeText() override;
-    bool UpdateAutoRange() override;
     void SetRangeText(const std::string& text) override;
-    std::string GetRangeText() override;
     std::string GetBaseUnit() override;
-    std::string GetUnitText() override;
-    void SetRelValue(const std::string& text) override;
-    void StartWorker() override;
-    // Apply handler of "Rel" (worker).
-    virtual void ApplyRel();
-
-    void SetRangeMode(const std::string& text);
-    std::string GetSpeed() const { return speed.Get(); }
 
 private:
-    void ApplyRange();
-    void ApplySpeed();
-    void ShowRootPage();
-
-    voltora::functions::SharedText rangeMode;
-    voltora::functions::SharedText rangeText;
-    std::string unit;
-    voltora::functions::SharedText unitPrefix;
-    voltora::functions::SharedText speed;
+    void ShowRootPage() override;
 };

@@ -1,11 +1,6 @@
 #include "functions/CZANFunctionACV.h"
-#include "functions/MenuOption.h"
 
-#include "functions/ReadingFormat.h"
-#include "platform/Clock.h"
 #include "scpi/Commands.h"
-
-using voltora::platform::SleepMs;
 
 namespace {
 
@@ -14,17 +9,24 @@ constexpr MenuOption kRangeOptions[] = {
     {"20V", CZANFunctionACV::kRange20V},     {"200V", CZANFunctionACV::kRange200V},
     {"750V", CZANFunctionACV::kRange750V},
 };
-constexpr MenuOption kSpeedOptions[] = {
-    {"Slow", CZANFunctionACV::kSpeedSlow},
-    {"Middle", CZANFunctionACV::kSpeedMiddle},
-    {"Fast", CZANFunctionACV::kSpeedFast},
+
+constexpr CZANRangedFunction::Commands kCommands = {
+    SetVoltAcRange, QueryVoltAcRange,     QueryVoltAcRangeAuto, SetVoltAcSpeed,
+    QueryVoltAcSpeed, SetVoltAcNull,      QueryVoltAcNull,      SetVoltAcNullValue,
+    QueryVoltAcNullValue, 1200.0,
 };
 
-constexpr double kRelLimit = 1200.0;
+constexpr CZANRangedFunction::MenuIds kIds = {
+    CZANFunctionACV::kRangeItem, CZANFunctionACV::kSpeedItem, CZANFunctionACV::kRelItem,
+    CZANFunctionACV::kRangeAuto, CZANFunctionACV::kRange750V, CZANFunctionACV::kSpeedSlow,
+};
 
 }  // namespace
 
-CZANFunctionACV::CZANFunctionACV(IFrontPanel* panel) : CZANFunction(panel, "AC Voltage")
+// The views keep their unit text until the next function or math-mode
+// change; only DC voltage passes the scale unit on at once.
+CZANFunctionACV::CZANFunctionACV(IFrontPanel* panel)
+    : CZANScaledFunction(panel, "AC Voltage", kCommands, kIds, false)
 {
 }
 
@@ -66,43 +68,16 @@ void CZANFunctionACV::Initialise()
 
 void CZANFunctionACV::LoadSettings()
 {
-    rangeMode = QueryVoltAcRangeAuto();
-    std::string label;
-    QueryVoltAcRange(label);
-    SetRangeText(label);
-    speed = QueryVoltAcSpeed();
-    relState = QueryVoltAcNull();
-    relValue = QueryVoltAcNullValue();
+    LoadRangeAndSpeed();
+    LoadRel();
     LoadMathInfo();
     CZANFunction::LoadSettings();
 }
 
 void CZANFunctionACV::Activate()
 {
-    int rangeOption = 0;
-    if (rangeMode == "Auto") {
-        Item(kRangeItem)->SetValue("Auto");
-        rangeOption = kRangeAuto;
-    } else {
-        const std::string range = rangeText.Get();
-        Item(kRangeItem)->SetValue(range);
-        rangeOption = MenuOptionFor(kRangeOptions, range);
-    }
-    if (rangeOption != 0) {
-        SelectOption(kRangeAuto, kRange750V, rangeOption);
-    }
-
-    const std::string currentSpeed = speed.Get();
-    Item(kSpeedItem)->SetValue(currentSpeed);
-    if (const int speedOption = MenuOptionFor(kSpeedOptions, currentSpeed)) {
-        SelectOption(kSpeedSlow, kSpeedFast, speedOption);
-    }
-
-    Item(kRelItem)->ShowLeftRight(relState.Get());
-    ShowRootPage();
-    if (Panel() != nullptr) {
-        Panel()->SetViewsUnit("V");
-    }
+    ShowRangeAndSpeed(kRangeOptions);
+    FinishActivate();
 }
 
 void CZANFunctionACV::ShowRootPage()
@@ -112,119 +87,11 @@ void CZANFunctionACV::ShowRootPage()
 
 void CZANFunctionACV::OnMenuItem(int id)
 {
-    switch (id) {
-    case kRangeItem:
+    if (id == kRangeItem) {
         ShowPage({kRangeAuto, kRange200mV, kRange2V, kRange20V, kRange200V, kRange750V});
         return;
-    case kSpeedItem:
-        ShowPage({kSpeedSlow, kSpeedMiddle, kSpeedFast});
-        return;
-    case kRelItem:
-        relState = Item(kRelItem)->ChosenLeftRight();
-        MarkPending("Rel");
-        return;
-    default:
-        break;
     }
-    if (id >= kRangeAuto && id <= kRange750V) {
-        SelectOption(kRangeAuto, kRange750V, id);
-        Item(kRangeItem)->SetValue(Item(id)->GetCaption());
-        ShowRootPage();
-        // rangeText changes only when the worker applies the range.
-        SetRangeMode(id == kRangeAuto ? "Auto" : "Manual");
-        MarkPending("Range");
-    } else if (id >= kSpeedSlow && id <= kSpeedFast) {
-        SelectOption(kSpeedSlow, kSpeedFast, id);
-        const std::string caption = Item(id)->GetCaption();
-        Item(kSpeedItem)->SetValue(caption);
-        ShowRootPage();
-        speed = caption;
-        MarkPending("Speed");
-    }
-}
-
-// ---- Apply handlers (worker, lock held) ---------------------------------------------
-
-void CZANFunctionACV::ApplyRange()
-{
-    if (rangeMode == "Auto") {
-        SetVoltAcRange("Auto");
-    } else {
-        SetRangeText(Item(kRangeItem)->GetValue());
-        SetVoltAcRange(rangeText.Get());
-        PostPanelMessage(WM_PANEL_DISPLAY);
-    }
-    SleepMs(300);
-}
-
-void CZANFunctionACV::ApplySpeed()
-{
-    SetVoltAcSpeed(speed.Get());
-    SleepMs(100);
-}
-
-void CZANFunctionACV::ApplyRel()
-{
-    ApplyRelWith(SetVoltAcNull, QueryVoltAcNull, QueryVoltAcNullValue, kRelItem);
-}
-
-// ---- Readings and texts -----------------------------------------------------------------
-
-bool CZANFunctionACV::FetchReading()
-{
-    return FetchReadingWith(QueryMeasurement);
-}
-
-bool CZANFunctionACV::UpdateAutoRange()
-{
-    std::string label;
-    QueryVoltAcRange(label);
-    if (label.empty()) {
-        return false;
-    }
-    SetRangeText(label);
-    return true;
-}
-
-std::string CZANFunctionACV::GetValueText()
-{
-    const std::string reading = readingText.Get();
-    if (reading == "Overload" || reading == "$INIT$") {
-        return reading;
-    }
-    if (mathInfo.mode != 0) {
-        return FormatScaledReading(reading, mathInfo);
-    }
-    ReadingFormat format;
-    format.valueText = reading;
-    format.rangeText = rangeText.Get();
-    const std::string currentSpeed = speed.Get();
-    format.digits = (currentSpeed == "Fast" || currentSpeed == "Middle") ? 7 : 8;
-    FormatReading(format);
-    unitPrefix = format.prefix;
-    return format.signedText;
-}
-
-std::string CZANFunctionACV::GetUnitText()
-{
-    const std::string reading = readingText.Get();
-    if (reading == "Overload" || reading == "$INIT$") {
-        return unit;
-    }
-    if (mathInfo.mode != 0) {
-        return mathInfo.prefix + mathInfo.unitText;
-    }
-    return unitPrefix.Get() + unit;
-}
-
-std::string CZANFunctionACV::GetRangeModeText()
-{
-    return rangeMode.Get();
-}
-
-void CZANFunctionACV::SetRangeMode(const std::string& text)
-{
-    rangeMode = text;
+    OnCommonMenuItem(id);
 }
 
 void CZANFunctionACV::SetRangeText(const std::string& text)
@@ -233,61 +100,7 @@ void CZANFunctionACV::SetRangeText(const std::string& text)
     unitPrefix = text.find("mV") != std::string::npos ? "m" : " ";
 }
 
-std::string CZANFunctionACV::GetRangeText()
-{
-    return rangeText.Get();
-}
-
 std::string CZANFunctionACV::GetBaseUnit()
 {
     return "V";
-}
-
-// ---- Relative value and dB/dBm -------------------------------------------------------
-
-void CZANFunctionACV::SetRelValue(const std::string& text)
-{
-    SendRelValue(text, -kRelLimit, kRelLimit, SetVoltAcNullValue, QueryVoltAcNullValue);
-}
-
-bool CZANFunctionACV::LoadMathInfo()
-{
-    return LoadScaleInfo(mathInfo);
-}
-
-MathInfo CZANFunctionACV::GetMathInfo()
-{
-    return mathInfo;
-}
-
-void CZANFunctionACV::SetMathMode(int state)
-{
-    SendScaleSetting(SetScaleState, state, mathInfo.mode);
-}
-
-void CZANFunctionACV::SetMathUnitText(const std::string& text)
-{
-    // The views keep their unit text until the next function or math-mode
-    // change; only DC voltage passes the scale unit on at once.
-    SendScaleFunction(mathInfo, text, false);
-}
-
-void CZANFunctionACV::SetMathDbReference(int reference)
-{
-    SendScaleSetting(SetDbReference, reference, mathInfo.dbReference);
-}
-
-void CZANFunctionACV::SetMathDbmReference(int reference)
-{
-    SendScaleSetting(SetDbmReference, reference, mathInfo.dbmReference);
-}
-
-void CZANFunctionACV::SetMathReferenceAuto(int state)
-{
-    SendScaleSetting(SetScaleReferenceAuto, state, mathInfo.referenceAuto);
-}
-
-void CZANFunctionACV::StartWorker()
-{
-    StartWorkerOfKind(WorkerKind::Standard);
 }

@@ -1,11 +1,6 @@
 #include "functions/CZANFunctionCap.h"
-#include "functions/MenuOption.h"
 
-#include "functions/ReadingFormat.h"
-#include "platform/Clock.h"
 #include "scpi/Commands.h"
-
-using voltora::platform::SleepMs;
 
 namespace {
 
@@ -19,14 +14,21 @@ constexpr MenuOption kRangeOptions[] = {
 
 // The meter keeps the null value in single precision: the limit is 0.012 as
 // a float, not 0.012 exactly.
-constexpr double kRelLimit = static_cast<double>(0.012f);
+constexpr CZANRangedFunction::Commands kCommands = {
+    SetCapRange, QueryCapRange, QueryCapRangeAuto, nullptr, nullptr, SetCapNull, QueryCapNull,
+    SetCapNullValue, QueryCapNullValue, static_cast<double>(0.012f),
+};
 
-// Capacitance readings always show six characters, sign included.
-constexpr int kDigits = 6;
+// No speed menu.
+constexpr CZANRangedFunction::MenuIds kIds = {
+    CZANFunctionCap::kRangeItem, 0, CZANFunctionCap::kRelItem,
+    CZANFunctionCap::kRangeAuto, CZANFunctionCap::kRange10000uF, 0,
+};
 
 }  // namespace
 
-CZANFunctionCap::CZANFunctionCap(IFrontPanel* panel) : CZANFunction(panel, "Capacitance")
+CZANFunctionCap::CZANFunctionCap(IFrontPanel* panel)
+    : CZANRangedFunction(panel, "Capacitance", kCommands, kIds)
 {
 }
 
@@ -65,35 +67,15 @@ void CZANFunctionCap::Initialise()
 
 void CZANFunctionCap::LoadSettings()
 {
-    rangeMode = QueryCapRangeAuto();
-    std::string label;
-    QueryCapRange(label);
-    SetRangeText(label);
-    relState = QueryCapNull();
-    relValue = QueryCapNullValue();
+    LoadRangeAndSpeed();
+    LoadRel();
     CZANFunction::LoadSettings();
 }
 
 void CZANFunctionCap::Activate()
 {
-    int rangeOption = 0;
-    if (rangeMode == "Auto") {
-        Item(kRangeItem)->SetValue("Auto");
-        rangeOption = kRangeAuto;
-    } else {
-        const std::string range = rangeText.Get();
-        Item(kRangeItem)->SetValue(range);
-        rangeOption = MenuOptionFor(kRangeOptions, range);
-    }
-    if (rangeOption != 0) {
-        SelectOption(kRangeAuto, kRange10000uF, rangeOption);
-    }
-
-    Item(kRelItem)->ShowLeftRight(relState.Get());
-    ShowRootPage();
-    if (Panel() != nullptr) {
-        Panel()->SetViewsUnit("F");
-    }
+    ShowRangeAndSpeed(kRangeOptions);
+    FinishActivate();
 }
 
 void CZANFunctionCap::ShowRootPage()
@@ -117,92 +99,15 @@ void CZANFunctionCap::OnMenuItem(int id)
         // Only turns the page: nothing is chosen or marked.
         ShowPage({kRange20uF, kRange200uF, kRange10000uF, kRangeBack});
         return;
-    case kRelItem:
-        relState = Item(kRelItem)->ChosenLeftRight();
-        MarkPending("Rel");
-        return;
     default:
-        break;
-    }
-    if ((id >= kRangeAuto && id <= kRange2uF) || (id >= kRange20uF && id <= kRange10000uF)) {
-        SelectOption(kRangeAuto, kRange10000uF, id);
-        Item(kRangeItem)->SetValue(Item(id)->GetCaption());
-        ShowRootPage();
-        // rangeText changes only when the worker applies the range.
-        SetRangeMode(id == kRangeAuto ? "Auto" : "Manual");
-        MarkPending("Range");
+        OnCommonMenuItem(id);
+        return;
     }
 }
 
-// ---- Apply handlers (worker, lock held) ---------------------------------------------
-
-void CZANFunctionCap::ApplyRange()
+int CZANFunctionCap::ReadingDigits()
 {
-    if (rangeMode == "Auto") {
-        SetCapRange("Auto");
-    } else {
-        SetRangeText(Item(kRangeItem)->GetValue());
-        SetCapRange(rangeText.Get());
-        PostPanelMessage(WM_PANEL_DISPLAY);
-    }
-    SleepMs(300);
-}
-
-void CZANFunctionCap::ApplyRel()
-{
-    ApplyRelWith(SetCapNull, QueryCapNull, QueryCapNullValue, kRelItem);
-}
-
-// ---- Readings and texts -----------------------------------------------------------------
-
-bool CZANFunctionCap::FetchReading()
-{
-    return FetchReadingWith(QueryMeasurement);
-}
-
-bool CZANFunctionCap::UpdateAutoRange()
-{
-    std::string label;
-    QueryCapRange(label);
-    if (label.empty()) {
-        return false;
-    }
-    SetRangeText(label);
-    return true;
-}
-
-std::string CZANFunctionCap::GetValueText()
-{
-    const std::string reading = readingText.Get();
-    if (reading == "Overload" || reading == "$INIT$") {
-        return reading;
-    }
-    ReadingFormat format;
-    format.valueText = reading;
-    format.rangeText = rangeText.Get();
-    format.digits = kDigits;
-    FormatReading(format);
-    unitPrefix = format.prefix;
-    return format.signedText;
-}
-
-std::string CZANFunctionCap::GetUnitText()
-{
-    const std::string reading = readingText.Get();
-    if (reading == "Overload" || reading == "$INIT$") {
-        return unit;
-    }
-    return unitPrefix.Get() + unit;
-}
-
-std::string CZANFunctionCap::GetRangeModeText()
-{
-    return rangeMode.Get();
-}
-
-void CZANFunctionCap::SetRangeMode(const std::string& text)
-{
-    rangeMode = text;
+    return 6;
 }
 
 void CZANFunctionCap::SetRangeText(const std::string& text)
@@ -211,19 +116,9 @@ void CZANFunctionCap::SetRangeText(const std::string& text)
     unitPrefix = text.find("nF") != std::string::npos ? "n" : "u";
 }
 
-std::string CZANFunctionCap::GetRangeText()
-{
-    return rangeText.Get();
-}
-
 std::string CZANFunctionCap::GetBaseUnit()
 {
     return "F";
-}
-
-void CZANFunctionCap::SetRelValue(const std::string& text)
-{
-    SendRelValue(text, -kRelLimit, kRelLimit, SetCapNullValue, QueryCapNullValue);
 }
 
 void CZANFunctionCap::StartWorker()

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "functions/CZANFunction.h"
+#include "functions/CZANRangedFunction.h"
 
 // The capacitance function ("CAP", "Capacitance"): ranges 2 nF to 10000 uF
 // over two range pages and relative value. No speed, no dB/dBm scaling.
-class CZANFunctionCap : public CZANFunction {
+class CZANFunctionCap : public CZANRangedFunction {
 public:
     // Soft-key item ids.
     enum ItemId : int {
@@ -29,28 +29,13 @@ public:
     void Initialise() override;
     void LoadSettings() override;
     void Activate() override;
-    bool FetchReading() override;
-    std::string GetValueText() override;
-    std::string GetRangeModeText() override;
-    bool UpdateAutoRange() override;
     void SetRangeText(const std::string& text) override;
-    std::string GetRangeText() override;
     std::string GetBaseUnit() override;
-    std::string GetUnitText() override;
-    void SetRelValue(const std::string& text) override;
     void StartWorker() override;
-    // Apply handler of "Rel" (worker).
-    virtual void ApplyRel();
-
-    void SetRangeMode(const std::string& text);
 
 private:
-    void ApplyRange();
-    void ShowRootPage();
+    void ShowRootPage() override;
     void ShowFirstRangePage();
-
-    voltora::functions::SharedText rangeMode;
-    voltora::functions::SharedText rangeText;
-    std::string unit;
-    voltora::functions::SharedText unitPrefix;
+    // Capacitance readings always show six characters, sign included.
+    int ReadingDigits() override;
 };

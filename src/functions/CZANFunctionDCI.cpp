@@ -1,7 +1,5 @@
 #include "functions/CZANFunctionDCI.h"
-#include "functions/MenuOption.h"
 
-#include "functions/ReadingFormat.h"
 #include "platform/Clock.h"
 #include "scpi/Commands.h"
 
@@ -15,17 +13,22 @@ constexpr MenuOption kRangeOptions[] = {
     {"20mA", CZANFunctionDCI::kRange20mA},   {"200mA", CZANFunctionDCI::kRange200mA},
     {"2A", CZANFunctionDCI::kRange2A},       {"10A", CZANFunctionDCI::kRange10A},
 };
-constexpr MenuOption kSpeedOptions[] = {
-    {"Slow", CZANFunctionDCI::kSpeedSlow},
-    {"Middle", CZANFunctionDCI::kSpeedMiddle},
-    {"Fast", CZANFunctionDCI::kSpeedFast},
+
+constexpr CZANRangedFunction::Commands kCommands = {
+    SetCurrDcRange, QueryCurrDcRange,     QueryCurrDcRangeAuto, SetCurrDcSpeed,
+    QueryCurrDcSpeed, SetCurrDcNull,      QueryCurrDcNull,      SetCurrDcNullValue,
+    QueryCurrDcNullValue, 12.0,
 };
 
-constexpr double kRelLimit = 12.0;
+constexpr CZANRangedFunction::MenuIds kIds = {
+    CZANFunctionDCI::kRangeItem, CZANFunctionDCI::kSpeedItem, CZANFunctionDCI::kRelItem,
+    CZANFunctionDCI::kRangeAuto, CZANFunctionDCI::kRange10A,  CZANFunctionDCI::kSpeedSlow,
+};
 
 }  // namespace
 
-CZANFunctionDCI::CZANFunctionDCI(IFrontPanel* panel) : CZANFunction(panel, "DC Current")
+CZANFunctionDCI::CZANFunctionDCI(IFrontPanel* panel)
+    : CZANRangedFunction(panel, "DC Current", kCommands, kIds)
 {
 }
 
@@ -71,44 +74,17 @@ void CZANFunctionDCI::Initialise()
 
 void CZANFunctionDCI::LoadSettings()
 {
-    rangeMode = QueryCurrDcRangeAuto();
-    std::string label;
-    QueryCurrDcRange(label);
-    SetRangeText(label);
-    speed = QueryCurrDcSpeed();
+    LoadRangeAndSpeed();
     filter = QueryCurrDcFilter();
-    relState = QueryCurrDcNull();
-    relValue = QueryCurrDcNullValue();
+    LoadRel();
     CZANFunction::LoadSettings();
 }
 
 void CZANFunctionDCI::Activate()
 {
-    int rangeOption = 0;
-    if (rangeMode == "Auto") {
-        Item(kRangeItem)->SetValue("Auto");
-        rangeOption = kRangeAuto;
-    } else {
-        const std::string range = rangeText.Get();
-        Item(kRangeItem)->SetValue(range);
-        rangeOption = MenuOptionFor(kRangeOptions, range);
-    }
-    if (rangeOption != 0) {
-        SelectOption(kRangeAuto, kRange10A, rangeOption);
-    }
-
-    const std::string currentSpeed = speed.Get();
-    Item(kSpeedItem)->SetValue(currentSpeed);
-    if (const int speedOption = MenuOptionFor(kSpeedOptions, currentSpeed)) {
-        SelectOption(kSpeedSlow, kSpeedFast, speedOption);
-    }
-
+    ShowRangeAndSpeed(kRangeOptions);
     Item(kFilterItem)->ShowLeftRight(filter.Get());
-    Item(kRelItem)->ShowLeftRight(relState.Get());
-    ShowRootPage();
-    if (Panel() != nullptr) {
-        Panel()->SetViewsUnit("A");
-    }
+    FinishActivate();
 }
 
 void CZANFunctionDCI::ShowRootPage()
@@ -132,119 +108,20 @@ void CZANFunctionDCI::OnMenuItem(int id)
         // Only turns the page: nothing is chosen or marked.
         ShowPage({kRange2A, kRange10A, kRangeBack});
         return;
-    case kSpeedItem:
-        ShowPage({kSpeedSlow, kSpeedMiddle, kSpeedFast});
-        return;
     case kFilterItem:
         filter = Item(kFilterItem)->ChosenLeftRight();
         MarkPending("Filter");
         return;
-    case kRelItem:
-        relState = Item(kRelItem)->ChosenLeftRight();
-        MarkPending("Rel");
-        return;
     default:
-        break;
+        OnCommonMenuItem(id);
+        return;
     }
-    if ((id >= kRangeAuto && id <= kRange200mA) || id == kRange2A || id == kRange10A) {
-        SelectOption(kRangeAuto, kRange10A, id);
-        Item(kRangeItem)->SetValue(Item(id)->GetCaption());
-        ShowRootPage();
-        // rangeText changes only when the worker applies the range.
-        SetRangeMode(id == kRangeAuto ? "Auto" : "Manual");
-        MarkPending("Range");
-    } else if (id >= kSpeedSlow && id <= kSpeedFast) {
-        SelectOption(kSpeedSlow, kSpeedFast, id);
-        const std::string caption = Item(id)->GetCaption();
-        Item(kSpeedItem)->SetValue(caption);
-        ShowRootPage();
-        speed = caption;
-        MarkPending("Speed");
-    }
-}
-
-// ---- Apply handlers (worker, lock held) ---------------------------------------------
-
-void CZANFunctionDCI::ApplyRange()
-{
-    if (rangeMode == "Auto") {
-        SetCurrDcRange("Auto");
-    } else {
-        SetRangeText(Item(kRangeItem)->GetValue());
-        SetCurrDcRange(rangeText.Get());
-        PostPanelMessage(WM_PANEL_DISPLAY);
-    }
-    SleepMs(300);
 }
 
 void CZANFunctionDCI::ApplyFilter()
 {
     SetCurrDcFilter(filter.Get());
     SleepMs(100);
-}
-
-void CZANFunctionDCI::ApplySpeed()
-{
-    SetCurrDcSpeed(speed.Get());
-    SleepMs(100);
-}
-
-void CZANFunctionDCI::ApplyRel()
-{
-    ApplyRelWith(SetCurrDcNull, QueryCurrDcNull, QueryCurrDcNullValue, kRelItem);
-}
-
-// ---- Readings and texts -----------------------------------------------------------------
-
-bool CZANFunctionDCI::FetchReading()
-{
-    return FetchReadingWith(QueryMeasurement);
-}
-
-bool CZANFunctionDCI::UpdateAutoRange()
-{
-    std::string label;
-    QueryCurrDcRange(label);
-    if (label.empty()) {
-        return false;
-    }
-    SetRangeText(label);
-    return true;
-}
-
-std::string CZANFunctionDCI::GetValueText()
-{
-    const std::string reading = readingText.Get();
-    if (reading == "Overload" || reading == "$INIT$") {
-        return reading;
-    }
-    ReadingFormat format;
-    format.valueText = reading;
-    format.rangeText = rangeText.Get();
-    const std::string currentSpeed = speed.Get();
-    format.digits = (currentSpeed == "Fast" || currentSpeed == "Middle") ? 7 : 8;
-    FormatReading(format);
-    unitPrefix = format.prefix;
-    return format.signedText;
-}
-
-std::string CZANFunctionDCI::GetUnitText()
-{
-    const std::string reading = readingText.Get();
-    if (reading == "Overload" || reading == "$INIT$") {
-        return unit;
-    }
-    return unitPrefix.Get() + unit;
-}
-
-std::string CZANFunctionDCI::GetRangeModeText()
-{
-    return rangeMode.Get();
-}
-
-void CZANFunctionDCI::SetRangeMode(const std::string& text)
-{
-    rangeMode = text;
 }
 
 void CZANFunctionDCI::SetRangeText(const std::string& text)
@@ -259,22 +136,7 @@ void CZANFunctionDCI::SetRangeText(const std::string& text)
     }
 }
 
-std::string CZANFunctionDCI::GetRangeText()
-{
-    return rangeText.Get();
-}
-
 std::string CZANFunctionDCI::GetBaseUnit()
 {
     return "A";
-}
-
-void CZANFunctionDCI::SetRelValue(const std::string& text)
-{
-    SendRelValue(text, -kRelLimit, kRelLimit, SetCurrDcNullValue, QueryCurrDcNullValue);
-}
-
-void CZANFunctionDCI::StartWorker()
-{
-    StartWorkerOfKind(WorkerKind::Standard);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "functions/CZANFunction.h"
+#include "functions/CZANRangedFunction.h"
 
 // The DC current function ("CURR", "DC Current"): ranges 200 uA to 10 A over
 // two range pages, speed, filter and relative value. No dB/dBm scaling.
-class CZANFunctionDCI : public CZANFunction {
+class CZANFunctionDCI : public CZANRangedFunction {
 public:
     // Soft-key item ids.
     enum ItemId : int {
@@ -33,34 +33,15 @@ public:
     void Initialise() override;
     void LoadSettings() override;
     void Activate() override;
-    bool FetchReading() override;
-    std::string GetValueText() override;
-    std::string GetRangeModeText() override;
-    bool UpdateAutoRange() override;
     void SetRangeText(const std::string& text) override;
-    std::string GetRangeText() override;
     std::string GetBaseUnit() override;
-    std::string GetUnitText() override;
-    void SetRelValue(const std::string& text) override;
-    void StartWorker() override;
-    // Apply handler of "Rel" (worker).
-    virtual void ApplyRel();
 
-    void SetRangeMode(const std::string& text);
-    std::string GetSpeed() const { return speed.Get(); }
     std::string GetFilter() const { return filter.Get(); }
 
 private:
-    void ApplyRange();
     void ApplyFilter();
-    void ApplySpeed();
-    void ShowRootPage();
+    void ShowRootPage() override;
     void ShowFirstRangePage();
 
-    voltora::functions::SharedText rangeMode;
-    voltora::functions::SharedText rangeText;
-    std::string unit;
-    voltora::functions::SharedText unitPrefix;
-    voltora::functions::SharedText speed;
     voltora::functions::SharedText filter;
 };

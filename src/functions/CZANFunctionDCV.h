@@ -1,10 +1,10 @@
 #pragma once
 
-#include "functions/CZANFunction.h"
+#include "functions/CZANScaledFunction.h"
 
 // The DC voltage function ("VOLT", "DC Voltage"): ranges 200 mV to 1000 V,
 // speed, filter, input impedance, relative value and dB/dBm scaling.
-class CZANFunctionDCV : public CZANFunction {
+class CZANFunctionDCV : public CZANScaledFunction {
 public:
     // Soft-key item ids (6 is not used).
     enum ItemId : int {
@@ -31,45 +31,19 @@ public:
     void Initialise() override;
     void LoadSettings() override;
     void Activate() override;
-    bool FetchReading() override;
-    std::string GetValueText() override;
-    std::string GetRangeModeText() override;
-    bool UpdateAutoRange() override;
     void SetRangeText(const std::string& text) override;
-    std::string GetRangeText() override;
     std::string GetBaseUnit() override;
-    std::string GetUnitText() override;
-    void SetRelValue(const std::string& text) override;
-    bool LoadMathInfo() override;
-    MathInfo GetMathInfo() override;
-    void SetMathMode(int state) override;
-    void SetMathUnitText(const std::string& text) override;
-    void SetMathDbReference(int reference) override;
-    void SetMathDbmReference(int reference) override;
-    void SetMathReferenceAuto(int state) override;
-    void StartWorker() override;
-    // Apply handler of "Rel" (worker).
-    virtual void ApplyRel();
 
-    void SetRangeMode(const std::string& text);
-    std::string GetSpeed() const { return speed.Get(); }
     std::string GetFilter() const { return filter.Get(); }
     std::string GetInputZ() const { return inputZ.Get(); }
 
 private:
-    void ApplyRange();
     void ApplyFilter();
     void ApplyInputZ();
-    void ApplySpeed();
     // The root page: five keys on the two lowest manual ranges, else four.
-    void ShowRootPage();
+    void ShowRootPage() override;
+    void ShowPageAfterRangeChoice(int id) override;
 
-    voltora::functions::SharedText rangeMode;
-    voltora::functions::SharedText rangeText;
-    std::string unit;
-    voltora::functions::SharedText unitPrefix;
-    voltora::functions::SharedText speed;
     voltora::functions::SharedText filter;
     voltora::functions::SharedText inputZ;
-    MathInfo mathInfo;  // user-interface thread only
 };

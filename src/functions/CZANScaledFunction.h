@@ -1,0 +1,30 @@
+#pragma once
+
+#include "functions/CZANRangedFunction.h"
+
+// A ranged function with dB/dBm scaling (DC and AC voltage): while scaling
+// is on, the display shows the scaled value and the scale's unit.
+class CZANScaledFunction : public CZANRangedFunction {
+public:
+    std::string GetValueText() override;
+    std::string GetUnitText() override;
+    bool LoadMathInfo() override;
+    MathInfo GetMathInfo() override;
+    void SetMathMode(int state) override;
+    void SetMathUnitText(const std::string& text) override;
+    void SetMathDbReference(int reference) override;
+    void SetMathDbmReference(int reference) override;
+    void SetMathReferenceAuto(int state) override;
+
+protected:
+    // `tellViewsUnit`: a new scale unit goes to the views at once (DC
+    // voltage); otherwise they keep theirs until the next function or
+    // math-mode change.
+    CZANScaledFunction(IFrontPanel* panel, const char* name, const Commands& commands,
+                       const MenuIds& ids, bool tellViewsUnit);
+
+    MathInfo mathInfo;  // user-interface thread only
+
+private:
+    bool tellViewsUnit_;
+};
