@@ -1,6 +1,5 @@
 #include "views/CDlgBarMeter.h"
 
-#include "platform/CNumbers.h"
 #include "views/CStaticBarMeter.h"
 #include "views/DefaultScales.h"
 #include "views/IViewHost.h"
@@ -108,8 +107,7 @@ void CDlgBarMeter::OnSetBound(bool high)
 {
     QLineEdit* edit = high ? highEdit : lowEdit;
     QComboBox* prefixes = high ? highPrefixList : lowPrefixList;
-    const double x = voltora::platform::CAtof(NarrowText(edit->text())) *
-                     voltora::views::PrefixFactor(prefixes->currentIndex());
+    const double x = voltora::views::TypedScaleBound(edit->text(), prefixes->currentIndex());
     if (high) {
         chart->SetHigh(x);
     } else {

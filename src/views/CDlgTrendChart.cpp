@@ -192,8 +192,7 @@ void CDlgTrendChart::OnSetBound(bool high)
 {
     QLineEdit* edit = high ? highEdit : lowEdit;
     QComboBox* prefixes = high ? highPrefixList : lowPrefixList;
-    const double x = voltora::platform::CAtof(NarrowText(edit->text())) *
-                     voltora::views::PrefixFactor(prefixes->currentIndex());
+    const double x = voltora::views::TypedScaleBound(edit->text(), prefixes->currentIndex());
     if (high) {
         chart->SetHigh(x);
     } else {

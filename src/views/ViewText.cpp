@@ -20,6 +20,11 @@ double PrefixFactor(int index)
     return kPrefixFactors[static_cast<std::size_t>(index)];
 }
 
+double TypedScaleBound(const QString& text, int prefixIndex)
+{
+    return platform::CAtof(NarrowText(text)) * PrefixFactor(prefixIndex);
+}
+
 QString DisplayText(std::string_view text)
 {
     return QString::fromStdWString(ToDisplayText(text));

@@ -27,6 +27,10 @@ QString DisplayText(std::string_view text);
 // The narrow text of a control's text (numbers typed into edit fields).
 std::string NarrowText(const QString& text);
 
+// A scale bound typed into an edit field (read in the C locale) times the
+// factor of the prefix chosen beside it (bar meter and trend chart).
+double TypedScaleBound(const QString& text, int prefixIndex);
+
 // A typed bound or limit with its prefix letter ("15m", "-1k", "2 "), read
 // as a range label (ParseRangeValue: the leading digits and the one
 // character after them, so "1.5m" reads as 1), after an optional leading
