@@ -1,10 +1,7 @@
 #include "functions/CZANFunctionCont.h"
 
 #include "platform/CNumbers.h"
-#include "platform/Clock.h"
 #include "scpi/Commands.h"
-
-using voltora::platform::SleepMs;
 
 namespace {
 
@@ -16,7 +13,8 @@ constexpr double kHalfStep = static_cast<double>(0.05f);
 }  // namespace
 
 CZANFunctionCont::CZANFunctionCont(IFrontPanel* panel)
-    : CZANFunction(panel, "Continuity"), entry("$OHM$", kThresholdLimit)
+    : CZANThresholdFunction(panel, "Continuity", "$OHM$", kThresholdLimit, 50, "$OHM$", kBeeperItem,
+                            kThresholdItem)
 {
 }
 
@@ -25,37 +23,11 @@ CZANFunctionCont::~CZANFunctionCont()
     StopWorker();
 }
 
-void CZANFunctionCont::Initialise()
-{
-    CZANFunction::Initialise();
-
-    AddMenuItem(kBeeperItem, 0, "", "Beeper", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kThresholdItem, 1, "Threshold", "", "", "", "", kPlainItem);
-
-    StartWorker();
-    readingText = "open";
-    beeper = "On";
-    threshold = entry.Text(50);
-    unit = "$OHM$";
-
-    RegisterSetting("Beeper", [this] { ApplyBeeper(); });
-    RegisterSetting("Threshold", [this] { ApplyThreshold(); });
-}
-
 void CZANFunctionCont::LoadSettings()
 {
     beeper = QueryBeeper();
     threshold = QueryContinuityThreshold() + " $OHM$";
     CZANFunction::LoadSettings();
-}
-
-void CZANFunctionCont::Activate()
-{
-    Item(kBeeperItem)->ShowLeftRight(beeper.Get());
-    ShowPage({kBeeperItem, kThresholdItem});
-    if (Panel() != nullptr) {
-        Panel()->SetViewsUnit("$OHM$");
-    }
 }
 
 void CZANFunctionCont::OnMenuItem(int id)
@@ -67,23 +39,7 @@ void CZANFunctionCont::OnMenuItem(int id)
     }
 }
 
-void CZANFunctionCont::PressKey(int key)
-{
-    CZANFunction::PressKey(key);
-    std::string text = threshold.Get();
-    if (entry.PressArrow(key, text)) {
-        threshold = text;
-        MarkPending("Threshold");
-    }
-}
-
 // ---- Apply handlers (worker, lock held) ---------------------------------------------
-
-void CZANFunctionCont::ApplyBeeper()
-{
-    SetBeeper(beeper.Get());
-    SleepMs(100);
-}
 
 void CZANFunctionCont::ApplyThreshold()
 {
@@ -96,11 +52,6 @@ void CZANFunctionCont::ApplyThreshold()
 }
 
 // ---- Readings and texts -----------------------------------------------------------------
-
-bool CZANFunctionCont::FetchReading()
-{
-    return FetchReadingWith(QueryContinuityReading);
-}
 
 std::string CZANFunctionCont::GetValueText()
 {
@@ -116,64 +67,14 @@ std::string CZANFunctionCont::GetValueText()
     }
     std::string text = voltora::platform::CFormat("%.1f", x);
     if (x > 0 && text.find('+') == std::string::npos) {
-        text.insert(0, "+");
+        text = "+" + text;
     }
     return text;
-}
-
-std::string CZANFunctionCont::GetUnitText()
-{
-    return unit;
 }
 
 std::string CZANFunctionCont::GetBaseUnit()
 {
     return "$OHM$";
-}
-
-std::string CZANFunctionCont::GetRangeModeText()
-{
-    return {};
-}
-
-bool CZANFunctionCont::UpdateAutoRange()
-{
-    return true;
-}
-
-void CZANFunctionCont::SetRangeText(const std::string&)
-{
-}
-
-std::string CZANFunctionCont::GetRangeText()
-{
-    return {};
-}
-
-void CZANFunctionCont::SetRelValue(const std::string&)
-{
-}
-
-// ---- Numeric entry ----------------------------------------------------------------------
-
-bool CZANFunctionCont::IsEntryActive()
-{
-    return true;
-}
-
-std::string CZANFunctionCont::GetEntryText()
-{
-    return threshold.Get();
-}
-
-int CZANFunctionCont::GetEntryCursor()
-{
-    return entry.Cursor();
-}
-
-void CZANFunctionCont::GetEntryRect(PanelRect& rect)
-{
-    rect = PanelRect{108, 207, 216, 225};
 }
 
 void CZANFunctionCont::StartWorker()

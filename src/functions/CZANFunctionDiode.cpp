@@ -1,10 +1,7 @@
 #include "functions/CZANFunctionDiode.h"
 
 #include "platform/CNumbers.h"
-#include "platform/Clock.h"
 #include "scpi/Commands.h"
-
-using voltora::platform::SleepMs;
 
 namespace {
 
@@ -15,30 +12,14 @@ constexpr std::size_t kValueLength = 7;
 }  // namespace
 
 CZANFunctionDiode::CZANFunctionDiode(IFrontPanel* panel)
-    : CZANFunction(panel, "Diode"), entry("mV", kThresholdLimit)
+    : CZANThresholdFunction(panel, "Diode", "mV", kThresholdLimit, 2000, "VDC", kBeeperItem,
+                            kThresholdItem)
 {
 }
 
 CZANFunctionDiode::~CZANFunctionDiode()
 {
     StopWorker();
-}
-
-void CZANFunctionDiode::Initialise()
-{
-    CZANFunction::Initialise();
-
-    AddMenuItem(kBeeperItem, 0, "", "Beeper", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kThresholdItem, 1, "Threshold", "", "", "", "", kPlainItem);
-
-    StartWorker();
-    readingText = "open";
-    beeper = "On";
-    unit = "VDC";
-    threshold = entry.Text(2000);
-
-    RegisterSetting("Beeper", [this] { ApplyBeeper(); });
-    RegisterSetting("Threshold", [this] { ApplyThreshold(); });
 }
 
 void CZANFunctionDiode::LoadSettings()
@@ -49,15 +30,6 @@ void CZANFunctionDiode::LoadSettings()
     beeper = QueryBeeper();
 }
 
-void CZANFunctionDiode::Activate()
-{
-    Item(kBeeperItem)->ShowLeftRight(beeper.Get());
-    ShowPage({kBeeperItem, kThresholdItem});
-    if (Panel() != nullptr) {
-        Panel()->SetViewsUnit("V");
-    }
-}
-
 void CZANFunctionDiode::OnMenuItem(int)
 {
     // Either key sends the beeper state: the Threshold key sends it again
@@ -66,23 +38,7 @@ void CZANFunctionDiode::OnMenuItem(int)
     MarkPending("Beeper");
 }
 
-void CZANFunctionDiode::PressKey(int key)
-{
-    CZANFunction::PressKey(key);
-    std::string text = threshold.Get();
-    if (entry.PressArrow(key, text)) {
-        threshold = text;
-        MarkPending("Threshold");
-    }
-}
-
 // ---- Apply handlers (worker, lock held) ---------------------------------------------
-
-void CZANFunctionDiode::ApplyBeeper()
-{
-    SetBeeper(beeper.Get());
-    SleepMs(100);
-}
 
 void CZANFunctionDiode::ApplyThreshold()
 {
@@ -96,11 +52,6 @@ void CZANFunctionDiode::ApplyThreshold()
 
 // ---- Readings and texts -----------------------------------------------------------------
 
-bool CZANFunctionDiode::FetchReading()
-{
-    return FetchReadingWith(QueryContinuityReading);
-}
-
 std::string CZANFunctionDiode::GetValueText()
 {
     const std::string reading = readingText.Get();
@@ -112,64 +63,14 @@ std::string CZANFunctionDiode::GetValueText()
     const double x = voltora::platform::CAtof(reading) + 0.0;
     std::string text = voltora::platform::CFormat("%.12f", x);
     if (x >= 0) {
-        text.insert(0, "+");
+        text = "+" + text;
     }
     return text.substr(0, kValueLength);
-}
-
-std::string CZANFunctionDiode::GetUnitText()
-{
-    return unit;
 }
 
 std::string CZANFunctionDiode::GetBaseUnit()
 {
     return "V";
-}
-
-std::string CZANFunctionDiode::GetRangeModeText()
-{
-    return {};
-}
-
-bool CZANFunctionDiode::UpdateAutoRange()
-{
-    return true;
-}
-
-void CZANFunctionDiode::SetRangeText(const std::string&)
-{
-}
-
-std::string CZANFunctionDiode::GetRangeText()
-{
-    return {};
-}
-
-void CZANFunctionDiode::SetRelValue(const std::string&)
-{
-}
-
-// ---- Numeric entry ----------------------------------------------------------------------
-
-bool CZANFunctionDiode::IsEntryActive()
-{
-    return true;
-}
-
-std::string CZANFunctionDiode::GetEntryText()
-{
-    return threshold.Get();
-}
-
-int CZANFunctionDiode::GetEntryCursor()
-{
-    return entry.Cursor();
-}
-
-void CZANFunctionDiode::GetEntryRect(PanelRect& rect)
-{
-    rect = PanelRect{108, 207, 216, 225};
 }
 
 void CZANFunctionDiode::StartWorker()

@@ -1,0 +1,117 @@
+#include "functions/CZANThresholdFunction.h"
+
+#include "platform/Clock.h"
+#include "scpi/Commands.h"
+
+using voltora::platform::SleepMs;
+
+CZANThresholdFunction::CZANThresholdFunction(IFrontPanel* panel, const char* name,
+                                             const char* thresholdUnit, int thresholdLimit,
+                                             int initialThreshold, const char* displayUnit,
+                                             int beeperItem, int thresholdItem)
+    : CZANFunction(panel, name),
+      beeperItem(beeperItem),
+      entry(thresholdUnit, thresholdLimit),
+      initialThreshold(initialThreshold),
+      unit(displayUnit),
+      thresholdItem(thresholdItem)
+{
+}
+
+void CZANThresholdFunction::Initialise()
+{
+    CZANFunction::Initialise();
+
+    AddMenuItem(beeperItem, 0, "", "Beeper", "", "On", "Off", kLeftRightItem);
+    AddMenuItem(thresholdItem, 1, "Threshold", "", "", "", "", kPlainItem);
+
+    StartWorker();
+    readingText = "open";
+    beeper = "On";
+    threshold = entry.Text(initialThreshold);
+
+    RegisterSetting("Beeper", [this] { ApplyBeeper(); });
+    RegisterSetting("Threshold", [this] { ApplyThreshold(); });
+}
+
+void CZANThresholdFunction::Activate()
+{
+    Item(beeperItem)->ShowLeftRight(beeper.Get());
+    ShowPage({beeperItem, thresholdItem});
+    if (Panel() != nullptr) {
+        Panel()->SetViewsUnit(GetBaseUnit());
+    }
+}
+
+void CZANThresholdFunction::PressKey(int key)
+{
+    CZANFunction::PressKey(key);
+    std::string text = threshold.Get();
+    if (entry.PressArrow(key, text)) {
+        threshold = text;
+        MarkPending("Threshold");
+    }
+}
+
+void CZANThresholdFunction::ApplyBeeper()
+{
+    SetBeeper(beeper.Get());
+    SleepMs(100);
+}
+
+bool CZANThresholdFunction::FetchReading()
+{
+    return FetchReadingWith(QueryContinuityReading);
+}
+
+std::string CZANThresholdFunction::GetUnitText()
+{
+    return unit;
+}
+
+// No ranges and no relative value.
+
+std::string CZANThresholdFunction::GetRangeModeText()
+{
+    return {};
+}
+
+bool CZANThresholdFunction::UpdateAutoRange()
+{
+    return true;
+}
+
+void CZANThresholdFunction::SetRangeText(const std::string&)
+{
+}
+
+std::string CZANThresholdFunction::GetRangeText()
+{
+    return {};
+}
+
+void CZANThresholdFunction::SetRelValue(const std::string&)
+{
+}
+
+// ---- Numeric entry ----------------------------------------------------------------------
+
+bool CZANThresholdFunction::IsEntryActive()
+{
+    return true;
+}
+
+std::string CZANThresholdFunction::GetEntryText()
+{
+    return threshold.Get();
+}
+
+int CZANThresholdFunction::GetEntryCursor()
+{
+    return entry.Cursor();
+}
+
+void CZANThresholdFunction::GetEntryRect(PanelRect& rect)
+{
+    rect = PanelRect{108, 207, 216, 225};
+}
