@@ -123,6 +123,9 @@ ViStatus RpcClient::Call(rpcproc_t procedure, xdrproc_t encodeArgs, void* args,
     }
     ViStatus status = connection_->SendAll(outbox_.data(), callSize, nullptr, 0, deadline);
     if (status != VI_SUCCESS) {
+        // Part of the call may be on the wire: a later call would be read
+        // as its continuation, so the connection is given up.
+        connection_->Interrupt();
         return status;
     }
     for (;;) {

@@ -285,5 +285,36 @@ TEST(RpcClientTest, InterruptWakesACallAndLaterCallsFail)
     EXPECT_EQ(CallOnce(*client, std::chrono::seconds(1)).status, VI_ERROR_CONN_LOST);
 }
 
+TEST(RpcClientTest, CallCutOffWhileSendingEndsTheConnection)
+{
+    // A server that never reads: the connection is queued but never
+    // accepted, so a long call fills the socket buffers and the send stops.
+    std::string error;
+    const int listenFd = sim::ListenTcp("127.0.0.1", 0, error);
+    ASSERT_GE(listenFd, 0) << error;
+    std::unique_ptr<RpcClient> client;
+    ASSERT_EQ(RpcClient::Connect("127.0.0.1", sim::LocalPort(listenFd), kProgram, kVersion,
+                                 Clock::now() + std::chrono::seconds(2), client),
+              VI_SUCCESS);
+    std::string payload(16 << 20, 'x');
+    char* data = payload.data();
+    u_int size = static_cast<u_int>(payload.size());
+    auto encodeBytes = [](XDR* xdrs, void* argument) -> bool_t {
+        auto* bytes = static_cast<std::pair<char**, u_int*>*>(argument);
+        return xdr_bytes(xdrs, bytes->first, bytes->second, 32u << 20);
+    };
+    std::pair<char**, u_int*> argument{&data, &size};
+    const auto start = Clock::now();
+    std::int32_t value = 0;
+    EXPECT_EQ(client->Call(1, reinterpret_cast<xdrproc_t>(+encodeBytes), &argument,
+                           reinterpret_cast<xdrproc_t>(xdr_int32_t), &value,
+                           start + std::chrono::milliseconds(200)),
+              VI_ERROR_TMO);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    // The half-sent call would corrupt the next one: the link is gone.
+    EXPECT_EQ(CallOnce(*client, std::chrono::seconds(1)).status, VI_ERROR_CONN_LOST);
+    close(listenFd);
+}
+
 }  // namespace
 }  // namespace voltora::visa
