@@ -123,10 +123,7 @@ ViStatus RpcClient::Call(rpcproc_t procedure, xdrproc_t encodeArgs, void* args,
     }
     ViStatus status = connection_->SendAll(outbox_.data(), callSize, nullptr, 0, deadline);
     if (status != VI_SUCCESS) {
-        // Part of the call may be on the wire: a later call would be read
-        // as its continuation, so the connection is given up.
-        connection_->Interrupt();
-        return status;
+        return status;  // a call cut off part-way has ended the connection
     }
     for (;;) {
         const char* data = nullptr;

@@ -144,6 +144,15 @@ ViStatus TcpConnection::SendAll(const void* first, std::size_t firstSize, const 
     iovec parts[2] = {{const_cast<void*>(first), firstSize},
                       {const_cast<void*>(second), secondSize}};
     int index = 0;
+    bool sentSome = false;
+    // Part of a message on the wire would make the peer read the next one
+    // as its continuation: a send that fails part-way gives the link up.
+    auto fail = [this, &sentSome](ViStatus status) {
+        if (sentSome) {
+            Interrupt();
+        }
+        return status;
+    };
     while (index < 2) {
         if (parts[index].iov_len == 0) {
             ++index;
@@ -154,7 +163,7 @@ ViStatus TcpConnection::SendAll(const void* first, std::size_t firstSize, const 
         }
         const int left = MillisecondsUntil(deadline);
         if (left == 0) {
-            return VI_ERROR_TMO;
+            return fail(VI_ERROR_TMO);
         }
         SetTimeout(SO_SNDTIMEO, left, sendTimeoutMs_);
         msghdr message{};
@@ -165,8 +174,9 @@ ViStatus TcpConnection::SendAll(const void* first, std::size_t firstSize, const 
             if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) {
                 continue;  // the deadline is checked above
             }
-            return VI_ERROR_CONN_LOST;
+            return fail(VI_ERROR_CONN_LOST);
         }
+        sentSome = sentSome || sent > 0;
         std::size_t done = static_cast<std::size_t>(sent);
         while (index < 2 && done >= parts[index].iov_len) {
             done -= parts[index].iov_len;

@@ -32,7 +32,8 @@ public:
     ViStatus Connect(const std::string& host, std::uint16_t port, Clock::time_point deadline);
 
     // Sends `first` followed by `second` completely before `deadline`.
-    // A partial send is never reported as success.
+    // A partial send is never reported as success, and it interrupts the
+    // connection: the rest of the stream could no longer be framed.
     ViStatus SendAll(const void* first, std::size_t firstSize, const void* second,
                      std::size_t secondSize, Clock::time_point deadline);
     // Waits until data arrives and takes what is there (at most `size`

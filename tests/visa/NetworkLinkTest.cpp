@@ -5,6 +5,7 @@
 #include "InProcessServers.h"
 #include "SimServerProcess.h"
 #include "platform/CNumbers.h"
+#include "sim/server/ListeningSocket.h"
 #include "visa/ResourceManager.h"
 #include "visa/Vxi11Backend.h"
 #include "visa/visa.h"
@@ -16,6 +17,8 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace voltora::visa {
 namespace {
@@ -384,6 +387,34 @@ TEST(SocketOpenFailureTest, RefusedConnection)
     EXPECT_EQ(viOpen(rm, resource.c_str(), 0, 2000, &session), VI_ERROR_RSRC_NFOUND);
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
     viClose(rm);
+}
+
+TEST(SocketWriteTest, WriteCutOffPartWayEndsTheLink)
+{
+    // A meter that never reads: its connection is queued but never
+    // accepted, so a long write fills the socket buffers and stops.
+    std::string error;
+    const int listenFd = sim::ListenTcp("127.0.0.1", 0, error);
+    ASSERT_GE(listenFd, 0) << error;
+    ViSession rm = 0;
+    ViSession session = 0;
+    ASSERT_EQ(viOpenDefaultRM(&rm), VI_SUCCESS);
+    const std::string resource = platform::CFormat(
+        "TCPIP0::127.0.0.1::%u::SOCKET", static_cast<unsigned>(sim::LocalPort(listenFd)));
+    ASSERT_EQ(viOpen(rm, resource.c_str(), 0, 2000, &session), VI_SUCCESS);
+    ASSERT_EQ(viSetAttribute(session, VI_ATTR_TMO_VALUE, 200), VI_SUCCESS);
+    const std::string longCommand(16 << 20, 'x');
+    ViUInt32 count = 0;
+    EXPECT_EQ(viWrite(session, reinterpret_cast<ViConstBuf>(longCommand.data()),
+                      static_cast<ViUInt32>(longCommand.size()), &count),
+              VI_ERROR_TMO);
+    // The rest of the cut-off command would run into the next one.
+    const std::string next = "DATA:LAST?";
+    EXPECT_EQ(viWrite(session, reinterpret_cast<ViConstBuf>(next.data()),
+                      static_cast<ViUInt32>(next.size()), &count),
+              VI_ERROR_CONN_LOST);
+    viClose(rm);
+    close(listenFd);
 }
 
 }  // namespace
