@@ -304,13 +304,15 @@ TEST(RpcClientTest, CallCutOffWhileSendingEndsTheConnection)
         return xdr_bytes(xdrs, bytes->first, bytes->second, 32u << 20);
     };
     std::pair<char**, u_int*> argument{&data, &size};
+    // Time enough to encode the call even in an instrumented build, so
+    // that the send starts and stops part-way.
     const auto start = Clock::now();
     std::int32_t value = 0;
     EXPECT_EQ(client->Call(1, reinterpret_cast<xdrproc_t>(+encodeBytes), &argument,
                            reinterpret_cast<xdrproc_t>(xdr_int32_t), &value,
-                           start + std::chrono::milliseconds(200)),
+                           start + std::chrono::seconds(3)),
               VI_ERROR_TMO);
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(8));
     // The half-sent call would corrupt the next one: the link is gone.
     EXPECT_EQ(CallOnce(*client, std::chrono::seconds(1)).status, VI_ERROR_CONN_LOST);
     close(listenFd);
