@@ -29,6 +29,8 @@ depends="$(dpkg-deb -f "$deb" Depends)"
 for library in libqt6widgets6 libusb-1.0-0 libtirpc3 libc6; do
   grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
+long_lines="$(dpkg-deb -f "$deb" Description | awk 'length > 80')"
+[ -z "$long_lines" ] || fail "description lines longer than 80 characters: $long_lines"
 for script in postinst postrm; do
   dpkg-deb --info "$deb" "$script" >/dev/null 2>&1 || fail "no $script in the package"
 done
@@ -70,6 +72,9 @@ metainfo="$root_dir/usr/share/metainfo/$app_id.metainfo.xml"
 appstreamcli validate --no-net "$metainfo" >"$scratch/appstream" 2>&1 ||
   { cat "$scratch/appstream" >&2; fail "AppStream metadata not valid"; }
 grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo release is not $version"
+for program in "${programs[@]}"; do
+  grep -q "<binary>$program</binary>" "$metainfo" || fail "metainfo does not name $program"
+done
 
 # Each PNG icon has the size its folder says.
 for png in "$root_dir"/usr/share/icons/hicolor/*x*/apps/"$app_id".png; do
@@ -94,7 +99,7 @@ for program in "${programs[@]}"; do
   warnings="$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)"
   [ -z "$warnings" ] || fail "$program.1 renders with warnings: $warnings"
   text="$(MANWIDTH=80 man -l "$page" 2>/dev/null)"
-  grep -q "^       $program - " <<<"$text" || fail "$program.1 has no NAME line for $program"
+  grep -Eq "^ +$program +- " <<<"$text" || fail "$program.1 has no NAME line for $program"
   grep -q -- "--help" <<<"$text" || fail "$program.1 lists no options"
 done
 
