@@ -92,6 +92,40 @@ reply="$("$root_dir/usr/bin/voltora-scpi" --resource SIM0::ZAN::INSTR "IDN-ZOBR-
 "$root_dir/usr/bin/voltora" --version | grep -qx "Voltora, Version $version" ||
   fail "unpacked voltora --version is not $version"
 
+# The maintainer scripts reload udev only when it runs: with a stand-in
+# udevadm, none is called without /run/udev/control, and in a mount namespace
+# with a control socket the post-install step reloads and re-triggers while
+# the post-removal step reloads. Both always succeed.
+control_dir="$scratch/control"
+dpkg-deb -e "$deb" "$control_dir"
+mkdir -p "$scratch/bin"
+printf '#!/bin/sh\necho "udevadm $*" >>"%s"\nexit 1\n' "$scratch/udevadm.log" >"$scratch/bin/udevadm"
+chmod 755 "$scratch/bin/udevadm"
+run_scripts() {
+  PATH="$scratch/bin:$PATH" sh "$control_dir/postinst" configure &&
+    PATH="$scratch/bin:$PATH" sh "$control_dir/postrm" remove
+}
+if [ ! -e /run/udev/control ]; then
+  : >"$scratch/udevadm.log"
+  run_scripts || fail "maintainer scripts fail without udev"
+  [ ! -s "$scratch/udevadm.log" ] || fail "maintainer scripts call udevadm without udev: $(cat "$scratch/udevadm.log")"
+fi
+if unshare -m true 2>/dev/null; then
+  : >"$scratch/udevadm.log"
+  export -f run_scripts
+  export scratch control_dir
+  unshare -m bash -c 'mount -t tmpfs tmpfs /run && mkdir /run/udev &&
+    python3 -c "import socket; socket.socket(socket.AF_UNIX).bind(\"/run/udev/control\")" &&
+    run_scripts' || fail "maintainer scripts fail with udev running"
+  expected_calls="udevadm control --reload-rules
+udevadm trigger --action=change --subsystem-match=usb --subsystem-match=usbmisc
+udevadm control --reload-rules"
+  [ "$(cat "$scratch/udevadm.log")" = "$expected_calls" ] ||
+    fail "maintainer scripts with udev running called: $(cat "$scratch/udevadm.log")"
+else
+  echo "check-package: no mount namespace here; the udev-running branch of the maintainer scripts is not checked" >&2
+fi
+
 # Manual pages render without warnings and name their program.
 for program in "${programs[@]}"; do
   page="$root_dir/usr/share/man/man1/$program.1.gz"
