@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <stdexcept>
 
 namespace voltora::usbmock {
@@ -108,6 +109,7 @@ constexpr const char* kHostController = "/devices/pci0000:00/0000:00:14.0";
 struct VirtualUsbBus::Testbed {
     UMockdevTestbed* testbed = nullptr;
     std::vector<std::shared_ptr<VirtualUsbDevice>> devices;
+    std::set<std::string> removed;  // sysfs paths of devices taken off the bus
 };
 
 bool VirtualUsbBus::Available()
@@ -226,6 +228,9 @@ void VirtualUsbBus::Unplug(const std::shared_ptr<VirtualUsbDevice>& device)
 {
     device->Vanish();
     std::lock_guard<std::mutex> guard(mutex_);
+    if (!testbed_->removed.insert(device->SysPath()).second) {
+        return;  // already off the bus
+    }
     const std::string sysPath = device->SysPath().substr(4);  // without "/sys"
     umockdev_testbed_uevent(testbed_->testbed, sysPath.c_str(), "remove");
     umockdev_testbed_remove_device(testbed_->testbed, device->SysPath().c_str());
