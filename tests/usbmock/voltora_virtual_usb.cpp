@@ -13,7 +13,9 @@
 
 #include <linux/capability.h>
 
+#include <atomic>
 #include <chrono>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,7 +38,9 @@ void Usage()
                  "  --no-access         device nodes without permission for COMMAND\n"
                  "  --kernel-driver     the kernel's usbtmc driver holds each meter\n"
                  "  --unplug-after MS   unplug the first meter MS milliseconds after the start\n"
-                 "  --silent-after MS   the first meter stops answering after MS milliseconds\n");
+                 "  --silent-after MS   the first meter stops answering after MS milliseconds\n"
+                 "  --unplug-during Q   the first meter takes query Q, says nothing, and is\n"
+                 "                      unplugged 300 ms later, while the reply is awaited\n");
 }
 
 // Runs under umockdev's preload library: started again through
@@ -68,6 +72,7 @@ int main(int argc, char** argv)
     bool kernelDriver = false;
     long unplugAfter = -1;
     long silentAfter = -1;
+    std::string unplugDuring;
     int first = 1;
     for (; first < argc; ++first) {
         const std::string arg = argv[first];
@@ -87,6 +92,8 @@ int main(int argc, char** argv)
             kernelDriver = true;
         } else if (arg == "--unplug-after" && hasValue) {
             unplugAfter = std::atol(argv[++first]);
+        } else if (arg == "--unplug-during" && hasValue) {
+            unplugDuring = argv[++first];
         } else if (arg == "--silent-after" && hasValue) {
             silentAfter = std::atol(argv[++first]);
         } else {
@@ -102,6 +109,7 @@ int main(int argc, char** argv)
 
     VirtualUsbBus bus;
     std::vector<std::shared_ptr<voltora::usbmock::VirtualUsbDevice>> plugged;
+    auto queryArrived = std::make_shared<std::atomic<bool>>(false);
     for (int i = 0; i < meters; ++i) {
         VirtualDeviceSpec spec;
         spec.highSpeed = !fullSpeed;
@@ -109,7 +117,18 @@ int main(int argc, char** argv)
         std::snprintf(serial, sizeof(serial), "ZU%08d", i + 1);
         spec.serial = serial;
         auto meter = std::make_shared<voltora::sim::SimulatedMeter>();
-        auto device = bus.AddMeter(spec, voltora::usbmock::MeterResponder(meter));
+        auto responder = voltora::usbmock::MeterResponder(meter);
+        if (i == 0 && !unplugDuring.empty()) {
+            responder = [responder, unplugDuring, queryArrived](std::string_view message)
+                -> std::optional<std::string> {
+                if (message == unplugDuring || queryArrived->load()) {
+                    queryArrived->store(true);
+                    return std::nullopt;  // silent from now on
+                }
+                return responder(message);
+            };
+        }
+        auto device = bus.AddMeter(spec, responder);
         device->SetKernelDriverBound(kernelDriver);
         if (noAccess) {
             bus.SetAccessible(device, false);
@@ -146,6 +165,7 @@ int main(int argc, char** argv)
         return 127;
     }
     const auto start = std::chrono::steady_clock::now();
+    std::optional<std::chrono::steady_clock::time_point> unplugAt;
     int status = 0;
     for (;;) {
         const pid_t ended = waitpid(child, &status, WNOHANG);
@@ -160,6 +180,15 @@ int main(int argc, char** argv)
                          plugged.front()->DevNode().c_str());
             bus.Unplug(plugged.front());
             unplugAfter = -1;
+        }
+        if (queryArrived->load() && !unplugAt) {
+            unplugAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+        }
+        if (unplugAt && std::chrono::steady_clock::now() >= *unplugAt && !plugged.empty()) {
+            std::fprintf(stderr, "voltora-virtual-usb: unplugging %s\n",
+                         plugged.front()->DevNode().c_str());
+            bus.Unplug(plugged.front());
+            unplugAt = std::chrono::steady_clock::time_point::max();
         }
         if (silentAfter >= 0 && elapsed >= silentAfter && !plugged.empty() &&
             plugged.front()->Tmc() != nullptr) {
