@@ -1,7 +1,7 @@
 // The main window's connection dialog with a virtual USB-TMC meter plugged
 // into a umockdev bus: the meter is listed with its model, connecting reaches
-// it through libusb and readings flow; unplugging it gives the link's
-// message, and the window stays usable. Runs under umockdev-wrapper.
+// it through libusb and readings flow; unplugging it while a reply is
+// awaited gives the link's message, and the window stays usable. Runs under umockdev-wrapper.
 #include "AppWindowFixture.h"
 #include "app/CDlgProtocol.h"
 #include "app/MainMenu.h"
@@ -12,6 +12,9 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <chrono>
+#include <thread>
 
 using namespace voltora::app;
 using namespace voltora::app::testing;
@@ -46,6 +49,13 @@ TEST_F(VirtualUsbConnectTest, DialogListsTheMeterAndConnectingGivesReadingsUntil
     EXPECT_GE(CountOf(device->Tmc()->Messages(), "DATA:LAST?"), 1);
     EXPECT_EQ(ShownTexts(), std::vector<QString>{});
 
+    // Unplugged while the worker waits for a reply: the meter falls silent
+    // first, so that a read is in flight (a write that fails on a gone
+    // meter ends a query without a message).
+    voltora::usbmock::UsbTmcFaults silent;
+    silent.silent = true;
+    device->Tmc()->SetFaults(silent);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     bus.Unplug(device);
     EXPECT_TRUE(WaitUntil([this] {
         const auto texts = ShownTexts();
