@@ -231,8 +231,7 @@ void VirtualUsbBus::Unplug(const std::shared_ptr<VirtualUsbDevice>& device)
     if (!testbed_->removed.insert(device->SysPath()).second) {
         return;  // already off the bus
     }
-    const std::string sysPath = device->SysPath().substr(4);  // without "/sys"
-    umockdev_testbed_uevent(testbed_->testbed, sysPath.c_str(), "remove");
+    // Removing the device sends its "remove" uevent, which libusb follows.
     umockdev_testbed_remove_device(testbed_->testbed, device->SysPath().c_str());
 }
 
