@@ -229,6 +229,16 @@ ViStatus ResourceManager::Read(ViSession session, ViByte* buffer, ViUInt32 count
     return status;
 }
 
+ViStatus ResourceManager::Clear(ViSession session)
+{
+    auto entry = FindSession(session);
+    if (!entry) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    std::lock_guard<std::mutex> exchange(entry->exchange);
+    return entry->link->Clear(entry->timeout);
+}
+
 ViStatus ResourceManager::FindFirst(ViSession rm, std::string_view expression, ViFindList& list,
                                     ViUInt32& count, ViChar* descriptor)
 {

@@ -30,6 +30,13 @@ public:
                           std::chrono::milliseconds timeout) = 0;
     // VI_ATTR_MODEL_NAME; empty when the link cannot tell.
     virtual std::string ModelName() { return {}; }
+    // viClear: the instrument empties its input and output buffers, by the
+    // link's own means. Links without one answer VI_ERROR_NSUP_OPER.
+    virtual ViStatus Clear(std::chrono::milliseconds timeout)
+    {
+        (void)timeout;
+        return VI_ERROR_NSUP_OPER;
+    }
     // Ends the link. May be called while another thread is inside Read or
     // Write on this session: that call must then return promptly with an
     // error instead of waiting out its time-out.
