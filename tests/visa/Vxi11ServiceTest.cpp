@@ -15,11 +15,14 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <future>
 #include <mutex>
 #include <string>
@@ -350,6 +353,58 @@ TEST(Vxi11ServerStateTest, ConnectionsBeyondTheCapAreRefusedClearlyAndServedOnce
     Vxi11SessionClient served(servers.Vxi11Port(), std::chrono::milliseconds(2000));
     ASSERT_EQ(served.status, VI_SUCCESS);
     EXPECT_EQ(served.Query("*IDN?", std::chrono::milliseconds(1000)), kIdentity);
+}
+
+// Processor time a process has used (user and system), from /proc.
+std::chrono::milliseconds CpuTimeOf(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // Fields after the command name (which ends with ")"): utime is the
+    // 12th, stime the 13th of them.
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    long long ticks = 0;
+    for (int i = 1; i <= 13 && fields >> field; ++i) {
+        if (i >= 12) {
+            ticks += std::stoll(field);
+        }
+    }
+    return std::chrono::milliseconds(ticks * 1000 / sysconf(_SC_CLK_TCK));
+}
+
+TEST(Vxi11ServerStateTest, OutOfDescriptorsTheServerWaitsInsteadOfSpinningAndRecovers)
+{
+    // voltora-sim started with room for only a few clients.
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &original), 0);
+    rlimit low = original;
+    low.rlim_cur = 32;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    SimServerProcess server({"--no-rpcbind", "--no-socket"});
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &original), 0);
+    ASSERT_TRUE(server.Ready()) << server.Error();
+
+    // More clients than it has descriptors: the last ones wait to be
+    // accepted.
+    std::vector<int> clients;
+    for (int i = 0; i < 40; ++i) {
+        const int fd = ConnectRaw(server.Vxi11Port());
+        ASSERT_GE(fd, 0);
+        clients.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto before = CpuTimeOf(server.Pid());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const auto used = CpuTimeOf(server.Pid()) - before;
+    EXPECT_LT(used, std::chrono::milliseconds(100)) << "spinning: " << used.count() << " ms";
+    for (int fd : clients) {
+        close(fd);
+    }
+
+    Vxi11SessionClient client(server.Vxi11Port(), std::chrono::milliseconds(3000));
+    ASSERT_EQ(client.status, VI_SUCCESS);
+    EXPECT_EQ(client.Query("*IDN?", std::chrono::milliseconds(1000)).rfind("ZAN", 0), 0u);
 }
 
 // The real meter behind voltora-sim reports the dropped message.
