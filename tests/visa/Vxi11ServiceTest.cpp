@@ -407,6 +407,39 @@ TEST(Vxi11ServerStateTest, OutOfDescriptorsTheServerWaitsInsteadOfSpinningAndRec
     EXPECT_EQ(client.Query("*IDN?", std::chrono::milliseconds(1000)).rfind("ZAN", 0), 0u);
 }
 
+TEST(Vxi11ServerStateTest, ClientThatNeverReadsItsRepliesDoesNotKeepTheServerFromStopping)
+{
+    SimServerProcess server({"--no-rpcbind", "--no-socket"});
+    ASSERT_TRUE(server.Ready()) << server.Error();
+    const int fd = ConnectRaw(server.Vxi11Port());
+    ASSERT_GE(fd, 0);
+    // NULLPROC calls of the core program, sent and never answered by a
+    // read: the server's replies fill both socket buffers and its send
+    // blocks.
+    const std::uint32_t call[11] = {htonl(0x80000000u | 40), htonl(1), 0, htonl(2),
+                                    htonl(vxi11::kCoreProgram), htonl(vxi11::kCoreVersion), 0,
+                                    0, 0, 0, 0};
+    std::vector<std::uint32_t> burst;
+    for (int i = 0; i < 4096; ++i) {
+        burst.insert(burst.end(), std::begin(call), std::end(call));
+    }
+    const timeval limit{0, 200'000};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
+    std::size_t sent = 0;
+    for (int i = 0; i < 400; ++i) {
+        const ssize_t n = send(fd, burst.data(), burst.size() * 4, MSG_NOSIGNAL);
+        if (n <= 0) {
+            break;  // the server has stopped taking calls
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+    EXPECT_GT(sent, std::size_t{4} << 20);
+    const auto start = Clock::now();
+    EXPECT_EQ(server.Stop(std::chrono::milliseconds(2000)), 0);
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
+    close(fd);
+}
+
 // The real meter behind voltora-sim reports the dropped message.
 TEST(Vxi11ServerStateTest, OverlongMessageLeavesTooMuchDataInTheErrorQueue)
 {
