@@ -72,6 +72,10 @@ public:
     // neither acts nor answers, as a meter that hung or lost its link.
     void SetUnresponsive(bool unresponsive);
 
+    // Puts an error into the error queue, as the meter's input stage does
+    // for a message it had to throw away (for example -223 "Too much data").
+    void ReportError(int code, std::string_view text);
+
 private:
     struct State;
     std::unique_ptr<State> state_;

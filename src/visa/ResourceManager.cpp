@@ -188,6 +188,16 @@ ViStatus ResourceManager::Write(ViSession session, const ViByte* data, ViUInt32 
     return status;
 }
 
+ViStatus ResourceManager::Clear(ViSession session)
+{
+    auto entry = FindSession(session);
+    if (!entry) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    std::lock_guard<std::mutex> exchange(entry->exchange);
+    return entry->link->Clear(entry->timeout);
+}
+
 ViStatus ResourceManager::Read(ViSession session, ViByte* buffer, ViUInt32 count,
                                ViUInt32* received)
 {
@@ -227,16 +237,6 @@ ViStatus ResourceManager::Read(ViSession session, ViByte* buffer, ViUInt32 count
         *received = static_cast<ViUInt32>(total);
     }
     return status;
-}
-
-ViStatus ResourceManager::Clear(ViSession session)
-{
-    auto entry = FindSession(session);
-    if (!entry) {
-        return VI_ERROR_INV_OBJECT;
-    }
-    std::lock_guard<std::mutex> exchange(entry->exchange);
-    return entry->link->Clear(entry->timeout);
 }
 
 ViStatus ResourceManager::FindFirst(ViSession rm, std::string_view expression, ViFindList& list,

@@ -2,6 +2,7 @@
 // a raw socket, so that any VISA client can talk to it without hardware.
 
 #include "sim/SimulatedMeter.h"
+#include "sim/server/PortmapperResponder.h"
 #include "sim/server/SimServerOptions.h"
 #include "sim/server/SocketServer.h"
 #include "sim/server/StopSignal.h"
@@ -61,6 +62,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<SocketServer> socketServer;
     std::unique_ptr<Vxi11Server> vxi11Server;
+    std::unique_ptr<PortmapperResponder> portmapper;
     if (options.serveSocket) {
         socketServer = std::make_unique<SocketServer>(served, stop);
         if (!socketServer->Listen(options.address, options.socketPort, error)) {
@@ -70,6 +72,7 @@ int main(int argc, char** argv)
     }
     if (options.serveVxi11) {
         vxi11Server = std::make_unique<Vxi11Server>(served, stop);
+        vxi11Server->SetOverlongHandler([meter] { meter->ReportError(-223, "Too much data"); });
         if (!vxi11Server->Listen(options.address, options.vxi11Port, error)) {
             std::fprintf(stderr, "voltora-sim: VXI-11: %s\n", error.c_str());
             return 1;
@@ -77,6 +80,13 @@ int main(int argc, char** argv)
         if (options.registerWithRpcbind && !vxi11Server->Register(error)) {
             std::fprintf(stderr, "voltora-sim: VXI-11: %s\n", error.c_str());
             return 1;
+        }
+        if (options.ownPortmapper) {
+            portmapper = std::make_unique<PortmapperResponder>(stop);
+            if (!portmapper->Listen(options.address, vxi11Server->Port(), error)) {
+                std::fprintf(stderr, "voltora-sim: portmapper: %s\n", error.c_str());
+                return 1;
+            }
         }
     }
 
@@ -89,6 +99,10 @@ int main(int argc, char** argv)
     if (socketServer) {
         socketThread = std::thread([&] { socketServer->Run(); });
     }
+    std::thread portmapperThread;
+    if (portmapper) {
+        portmapperThread = std::thread([&] { portmapper->Run(); });
+    }
     if (vxi11Server) {
         vxi11Server->Run();
     } else {
@@ -97,6 +111,9 @@ int main(int argc, char** argv)
     }
     if (socketThread.joinable()) {
         socketThread.join();
+    }
+    if (portmapperThread.joinable()) {
+        portmapperThread.join();
     }
     // Unregisters from rpcbind before the process ends.
     vxi11Server.reset();
