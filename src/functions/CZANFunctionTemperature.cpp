@@ -259,6 +259,11 @@ std::string CZANFunctionTemperature::GetValueText()
     if (reading == "Overload" || reading == "$INIT$") {
         return reading;
     }
+    if (std::fabs(voltora::platform::CAtof(reading)) < kZeroReading) {
+        // Zero has no prefix: 0 degrees, not 0 picodegrees.
+        unitPrefix = " ";
+        return "+0.0000";
+    }
     ReadingFormat format;
     format.valueText = reading;
     format.digits = 7;

@@ -4,6 +4,7 @@
 #include "views/DefaultScales.h"
 #include "views/IViewHost.h"
 #include "views/TemplateBuilder.h"
+#include "views/ViewCommands.h"
 #include "views/ViewText.h"
 
 #include <QButtonGroup>
@@ -107,10 +108,14 @@ void CDlgBarMeter::OnSetBound(bool high)
 {
     QLineEdit* edit = high ? highEdit : lowEdit;
     QComboBox* prefixes = high ? highPrefixList : lowPrefixList;
-    const double x = voltora::views::TypedScaleBound(edit->text(), prefixes->currentIndex());
+    const auto x = voltora::views::TypedScaleBound(edit->text(), prefixes->currentIndex());
+    if (!x) {
+        voltora::views::RefuseTypedNumber(this);
+        return;
+    }
     if (high) {
-        chart->SetHigh(x);
+        chart->SetHigh(*x);
     } else {
-        chart->SetLow(x);
+        chart->SetLow(*x);
     }
 }

@@ -187,7 +187,10 @@ TEST(SensorPointsTest, RowsOfAReply)
         {"1|0.5", {{"1", "", "0.5"}}},
         {"1|0.5|20,", {{"1", "0.5", "20"}, {"2", "", ""}}},
         {"1|0.5|20\n", {{"1", "0.5", "20\n"}}},
-        {"1|a|b|c", {{"1", "a|b", "c"}}},
+        // More than three fields: still the second under "Volt", the third under "Temp".
+        {"1|a|b|c", {{"1", "a", "b"}}},
+        {"1|+4.096E-03|100.0|x|y,2|1|2", {{"1", "+4.096E-03", "100.0"}, {"2", "1", "2"}}},
+        {"|||", {{"1", "", ""}}},
     };
     for (const Case& c : cases) {
         const auto rows = ParseSensorPoints(QString::fromLatin1(c.reply));
