@@ -9,6 +9,7 @@
 #include "app/CDlgProtocol.h"
 #include "app/CDlgSamplesTrigger.h"
 #include "app/CDlgTempSensor.h"
+#include "link/IConnection.h"
 #include "views/CDlgBarMeter.h"
 #include "views/CDlgHistogram.h"
 #include "views/CDlgTrendChart.h"
