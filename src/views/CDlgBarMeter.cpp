@@ -61,7 +61,7 @@ void CDlgBarMeter::BuildControls()
     t.Text(0, QStringLiteral("Low"), 137, 103, 14, 8);
     lowEdit = t.Edit(1014, 154, 100, 56, 14);
     lowPrefixList = t.DropDown(1004, 214, 100, 29, 81);
-    lowUnitText = t.Text(1017, QStringLiteral("V"), 250, 102, 16, 8);
+    lowUnitText = t.Text(1017, QStringLiteral("V"), 250, 102, 14, 8);
     lowSet = t.Button(1012, QStringLiteral("Set"), 265, 100, 50, 14);
 }
 
