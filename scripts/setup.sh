@@ -27,11 +27,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# A locale with a decimal comma, so tests can prove numbers stay in the C locale.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  echo "setup: generating de_DE.UTF-8"
-  if [ -f /etc/locale.gen ] && ! grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen; then
-    echo 'de_DE.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+# A locale with a decimal comma, so tests can prove numbers stay in the C
+# locale, and a Turkish one, where 'i' and 'I' are not each other's case, so
+# tests can prove command words are folded as ASCII.
+for wanted in de_DE tr_TR; do
+  if ! locale -a 2>/dev/null | grep -qi "^${wanted}\.utf-\?8\$"; then
+    echo "setup: generating ${wanted}.UTF-8"
+    if [ -f /etc/locale.gen ] && ! grep -q "^${wanted}.UTF-8 UTF-8" /etc/locale.gen; then
+      echo "${wanted}.UTF-8 UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+    fi
+    "${sudo_cmd[@]}" locale-gen >/dev/null
   fi
-  "${sudo_cmd[@]}" locale-gen >/dev/null
-fi
+done

@@ -38,3 +38,13 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   -R "^($(IFS='|'; echo "${tsan_tests[*]}"))\$"
 
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+
+# The simulator and the front panel once more under a decimal-comma locale
+# and under a Turkish one (where 'i' and 'I' are not each other's case): the
+# desktop program adopts the user's locale, and neither may change what is
+# sent to the meter or how its replies and command words are read.
+for test_locale in de_DE.UTF-8 tr_TR.UTF-8; do
+  LC_ALL="$test_locale" LANG="$test_locale" \
+    ctest --test-dir "$build" --output-on-failure -j"$(nproc)" \
+    -R '^(sim_tests|panel_skin_tests|panel_layout_tests|panel_window_tests|panel_meter_tests)$'
+done

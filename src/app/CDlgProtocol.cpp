@@ -47,7 +47,7 @@ CDlgProtocol::CDlgProtocol(IConnection* connection, QWidget* parent)
     vxi11Radio = build.Radio(kVxi11Radio, QStringLiteral("VXI11"), 25, 44, 35, 10);
 
     // The IP address field: up to four decimal fields separated by points.
-    addressEdit = build.Edit(kAddressEdit, 68, 41, 100, 15);
+    addressEdit = build.Edit(kAddressEdit, 74, 41, 100, 15);
     addressEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("^\\d{0,3}(\\.\\d{0,3}){0,3}$")), addressEdit));
     addressEdit->setPlaceholderText(QStringLiteral("0.0.0.0"));
@@ -56,7 +56,7 @@ CDlgProtocol::CDlgProtocol(IConnection* connection, QWidget* parent)
     foundMenu = new QMenu(this);
     foundMenu->setObjectName(QStringLiteral("foundInstruments"));
 
-    resourceCombo = build.DropDown(kResourceCombo, 68, 24, 178, 46);
+    resourceCombo = build.DropDown(kResourceCombo, 74, 24, 178, 46);
     resourceCombo->setEditable(true);
     resourceCombo->setInsertPolicy(QComboBox::NoInsert);
 

@@ -4,12 +4,14 @@
 
 #include <string>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // The samples-per-trigger dialog: shows the meter's count when it opens and
-// keeps the typed text on OK (sent as typed). With no meter connected only
-// Cancel is available.
+// keeps the typed count on OK; a count that is not a whole number the meter
+// accepts keeps the dialog open with a message. With no meter connected
+// only Cancel is available.
 class CDlgSamplesTrigger : public QDialog {
     Q_OBJECT
 
@@ -18,11 +20,12 @@ public:
         kOkButton = 1,
         kCancelButton = 2,
         kCountEdit = 1030,
+        kMessageText = 1031,
     };
 
     explicit CDlgSamplesTrigger(QWidget* parent = nullptr);
 
-    // The text typed, after OK.
+    // The count typed, after OK.
     const std::string& SampleCountText() const { return sampleCount; }
 
     void accept() override;
@@ -31,4 +34,5 @@ private:
     std::string sampleCount;
     QPushButton* okButton = nullptr;
     QLineEdit* countEdit = nullptr;
+    QLabel* messageText = nullptr;
 };

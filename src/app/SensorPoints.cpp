@@ -12,15 +12,15 @@ std::vector<SensorPointRow> ParseSensorPoints(const QString& reply)
     for (const QString& entry : entries) {
         SensorPointRow row;
         row.number = QString::number(++number);
-        const qsizetype first = entry.indexOf(QLatin1Char('|'));
-        const qsizetype last = entry.lastIndexOf(QLatin1Char('|'));
-        if (first < 0) {
-            row.temp = entry;
+        // Index, volt and temperature separated by "|": the second and third
+        // fields are shown, and fields after a third are not part of either.
+        // With fewer fields the last one goes under "Temp".
+        const QStringList fields = entry.split(QLatin1Char('|'), Qt::KeepEmptyParts);
+        if (fields.size() >= 3) {
+            row.volt = fields[1];
+            row.temp = fields[2];
         } else {
-            if (last > first) {
-                row.volt = entry.mid(first + 1, last - first - 1);
-            }
-            row.temp = entry.mid(last + 1);
+            row.temp = fields.back();
         }
         rows.push_back(row);
     }

@@ -104,7 +104,8 @@ void CZANFunctionTemperature::LoadSettings()
     sensorName = second == std::string::npos ? std::string() : transducer.substr(second + 1);
     measuredUnit = sensorType == "RTD" ? "$OHM$" : "VDC";
 
-    displayMode = QueryTemperatureDisplay();
+    const std::string reportedDisplay = QueryTemperatureDisplay();
+    displayMode = displayAllChosen ? std::string("All") : reportedDisplay;
     unit = QueryTemperatureUnit();
     relState = QueryTempNull();
     relValue = QueryTempNullValue();
@@ -175,6 +176,7 @@ void CZANFunctionTemperature::OnMenuItem(int id)
         const std::string caption = Item(id)->GetCaption();
         Item(kDisplayItem)->SetValue(caption);
         displayMode = caption;
+        displayAllChosen = id == kDisplayAll;
         ShowRootPage();
         MarkPending("Display");
     } else if (id >= kUnitCelsius && id <= kUnitKelvin) {
@@ -256,6 +258,11 @@ std::string CZANFunctionTemperature::GetValueText()
     const std::string reading = readingText.Get();
     if (reading == "Overload" || reading == "$INIT$") {
         return reading;
+    }
+    if (std::fabs(voltora::platform::CAtof(reading)) < kZeroReading) {
+        // Zero has no prefix: 0 degrees, not 0 picodegrees.
+        unitPrefix = " ";
+        return "+0.0000";
     }
     ReadingFormat format;
     format.valueText = reading;

@@ -2,6 +2,8 @@
 
 #include "functions/CZANFunction.h"
 
+#include <atomic>
+
 // The temperature function ("TEMP", "Temperature"): a thermocouple or a
 // resistance sensor (RTD). Besides the temperature it keeps the sensor's raw
 // measured value (a voltage or a resistance), which the panel shows below or
@@ -81,4 +83,8 @@ private:
     voltora::functions::SharedText sensorName;
     voltora::functions::SharedText displayMode;
     voltora::functions::SharedText measuredValueText;
+    // The meter's display types are "TEM" and "MEA" only, so "All" is never
+    // sent: while the user's last choice is "All", it is the program's own
+    // state and survives reading the settings back (reloads, reconnects).
+    std::atomic<bool> displayAllChosen{false};
 };

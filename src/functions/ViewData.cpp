@@ -243,7 +243,12 @@ void FetchTrendData(CZANFunction& function)
     if (fetched) {
         unsigned size = capacity;
         QueryTrendChartData(size);
-        reply = ReplyText(voltora::scpi::TrendBuffer(), capacity);
+        if (size == 0) {
+            // The query failed (time-out, link closed): whatever part of a
+            // reply reached the buffer is not the trend. Keep the last one.
+            return;
+        }
+        reply = ReplyText(voltora::scpi::TrendBuffer(), size);
     }
     // Otherwise the trend restarts: an empty reply, one value 0.
 
@@ -266,7 +271,12 @@ void FetchHistogramData()
     unsigned size = capacity;
     QueryHistogramAll(size);
     const int autoRange = QueryHistogramRangeAuto();
-    const std::string_view reply = ReplyText(voltora::scpi::HistogramBuffer(), capacity);
+    if (size == 0) {
+        // A failed query: part of a reply may be in the buffer, and read as
+        // a histogram its numbers land in the wrong fields. Keep the last one.
+        return;
+    }
+    const std::string_view reply = ReplyText(voltora::scpi::HistogramBuffer(), size);
     // A reply that filled the buffer without its line end was cut: its last
     // fields, the count above the range among them, are lost. Keep the
     // previous histogram then, as for any reply with too few fields.

@@ -57,6 +57,11 @@ DisplayLayout ComputeDisplayLayout(CZANFunction& function, bool shift, const Pan
     layout.unit = function.GetUnitText();
     if (entryActive) {
         layout.displayBox.bottom = 205;
+        // The range and unit rows move up with the box's bottom, so that the
+        // unit ("VDC", the ohm sign) is not cut off under the popup.
+        const int boxHeight = layout.displayBox.bottom - layout.displayBox.top;
+        layout.rangeRow = boxHeight - kTextRowHeight - kTextRowMargin;
+        layout.unitRow = layout.rangeRow;
         PanelRect rect = entryRect;
         function.GetEntryRect(rect);
         layout.entryRect = rect;

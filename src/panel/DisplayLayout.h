@@ -21,6 +21,11 @@ inline constexpr int kTitleTop = 57;
 inline constexpr int kTitleBottom = 87;
 int TitleRight(int widthWithoutLastCharacter);
 
+// LabelRange and LabelUnit are this high, and keep this much room below
+// them inside the display box.
+inline constexpr int kTextRowHeight = 25;
+inline constexpr int kTextRowMargin = 2;
+
 struct DisplayLayout {
     std::string title;
     bool entryVisible = false;    // TinyMenu

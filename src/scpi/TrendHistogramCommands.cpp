@@ -55,6 +55,18 @@ bool SendHistogramCommand(const std::string& command)
     return SendCommand(command);
 }
 
+// A bound with three decimals, and more (down to 1e-9) where the value has
+// them: a bound of 15 microvolts is not sent as 0.000.
+std::string BoundText(double bound)
+{
+    std::string text = CFormat("%.9f", bound);
+    const std::size_t point = text.find('.');
+    while (point != std::string::npos && text.size() > point + 4 && text.back() == '0') {
+        text.pop_back();
+    }
+    return text;
+}
+
 }  // namespace
 
 namespace voltora::scpi {
@@ -105,12 +117,12 @@ bool SetHistogramPoints(int points)
 
 bool SetHistogramLower(double lower)
 {
-    return SendHistogramCommand(CFormat("CALCulate:TRANsform:HISTogram:RANGe:LOWer %.3f", lower));
+    return SendHistogramCommand("CALCulate:TRANsform:HISTogram:RANGe:LOWer " + BoundText(lower));
 }
 
 bool SetHistogramUpper(double upper)
 {
-    return SendHistogramCommand(CFormat("CALCulate:TRANsform:HISTogram:RANGe:UPPer %.3f", upper));
+    return SendHistogramCommand("CALCulate:TRANsform:HISTogram:RANGe:UPPer " + BoundText(upper));
 }
 
 void QueryHistogramAll(unsigned& size)

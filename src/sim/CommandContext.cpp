@@ -1,5 +1,6 @@
 #include "sim/CommandContext.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/CNumbers.h"
 #include "sim/NumberText.h"
 
@@ -91,7 +92,7 @@ bool IsKeyword(std::string_view text, std::string_view keyword)
         return false;
     }
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[i])) != keyword[i]) {
+        if (voltora::platform::AsciiUpper(text[i]) != keyword[i]) {
             return false;
         }
     }

@@ -364,6 +364,7 @@ void MeterModel::TakeReading(std::int64_t timeNs)
     if (current_ == Function::Temp) {
         hasLastRaw_ = true;
         lastRaw_ = measurement.raw;
+        lastRawRtd_ = temperature_.rtd;
     }
     UpdateLastUnit();
 }

@@ -77,9 +77,12 @@ public:
     bool HasLastReading() const { return hasLastReading_; }
     double LastReading() const { return lastReading_; }
     std::string_view LastReadingUnit() const { return lastUnit_; }
-    // Raw sensor value (volts or ohms) of the newest temperature reading.
+    // Raw sensor value (volts or ohms) of the newest temperature reading,
+    // and whether the sensor that gave it was an RTD: after a sensor change
+    // the value still belongs to the old sensor until the next reading.
     bool HasLastRawValue() const { return hasLastRaw_; }
     double LastRawValue() const { return lastRaw_; }
+    bool LastRawFromRtd() const { return lastRawRtd_; }
 
     ScaleSettings& Scale() { return scale_; }
     void SetScaleReferenceAuto(bool on, std::int64_t nowNs);
@@ -134,6 +137,7 @@ private:
     std::string_view lastUnit_ = "VDC";
     bool hasLastRaw_ = false;
     double lastRaw_ = 0.0;
+    bool lastRawRtd_ = false;
 };
 
 }  // namespace voltora::sim

@@ -1,5 +1,7 @@
 #include "sim/ScpiCommand.h"
 
+#include "platform/AsciiCase.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -114,10 +116,7 @@ bool ScpiCommand::StartsWith(std::initializer_list<std::string_view> mnemonics) 
 
 std::string NormaliseMnemonic(std::string_view mnemonic)
 {
-    std::string upper(mnemonic);
-    for (char& c : upper) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
+    const std::string upper = voltora::platform::AsciiToUpper(mnemonic);
     for (const Mnemonic& known : kMnemonics) {
         if (upper == known.shortForm || upper == known.longForm) {
             return std::string(known.shortForm);

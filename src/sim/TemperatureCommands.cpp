@@ -76,9 +76,12 @@ void SensorValue(CommandContext& context)
 {
     MeterModel& meter = context.meter;
     const bool current = meter.CurrentFunction() == Function::Temp;
-    context.Reply(meter.Temperature().rtd ? "RTD|" : "THER|");
-    context.ReplyScientific(current && meter.HasLastRawValue() ? meter.LastRawValue() : kNoReadingValue,
-                            kReadingPrecision);
+    const bool hasRaw = current && meter.HasLastRawValue();
+    // The sensor type names the sensor the value came from: right after a
+    // sensor change that is still the old one, until the next reading.
+    const bool rtd = hasRaw ? meter.LastRawFromRtd() : meter.Temperature().rtd;
+    context.Reply(rtd ? "RTD|" : "THER|");
+    context.ReplyScientific(hasRaw ? meter.LastRawValue() : kNoReadingValue, kReadingPrecision);
     context.reply += ',';
     context.ReplyScientific(current && meter.HasLastReading() ? meter.LastReading() : kNoReadingValue,
                             kReadingPrecision);

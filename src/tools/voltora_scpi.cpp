@@ -7,13 +7,24 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace {
 
+// The longest reply the meter sends (a full trend chart) fits.
 constexpr unsigned kReplyBufferSize = 1u << 20;
+
+// How a command is sent: a query (sent, then its reply read and printed) or
+// a plain command (sent only).
+enum class Kind { Automatic, Query, Write };
+
+struct Command {
+    std::string text;
+    Kind kind = Kind::Automatic;
+};
 
 void PrintUsage(std::FILE* out)
 {
@@ -21,9 +32,12 @@ void PrintUsage(std::FILE* out)
                  "Usage: voltora-scpi [--resource R] [--list [--lan]] [--trace] COMMAND...\n"
                  "\n"
                  "Opens R (default: the simulated meter %s), sends each COMMAND in order\n"
-                 "(a query when it ends with \"?\") and prints each reply.\n"
+                 "and prints each reply. A COMMAND is a query when its header (the text\n"
+                 "before the first blank) contains \"?\", as in \"TEMP:MDEF:THER:TRAN:POIN? KITS90\".\n"
                  "\n"
                  "  --resource R  VISA resource string of the meter\n"
+                 "  --query TEXT  send TEXT as a query and print its reply, whatever it looks like\n"
+                 "  --write TEXT  send TEXT without reading a reply, whatever it looks like\n"
                  "  --list        list the USB instruments found, with their model names\n"
                  "  --lan         with --list: list the VXI-11 instruments on the local\n"
                  "                networks instead (address, identity, resource string)\n"
@@ -33,9 +47,23 @@ void PrintUsage(std::FILE* out)
                  voltora::visa::SimulatedMeterBackend::kResource);
 }
 
+// A program message asks for a reply when its header holds "?": the
+// arguments after the header ("POIN? KITS90") do not change that, and a "?"
+// inside an argument ("DISP:TEXT 'why?'") does not make a query.
 bool IsQuery(std::string_view command)
 {
-    return !command.empty() && command.back() == '?';
+    const std::size_t start = command.find_first_not_of(" \t");
+    if (start == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view rest = command.substr(start);
+    const std::string_view header = rest.substr(0, rest.find_first_of(" \t"));
+    return header.find('?') != std::string_view::npos;
+}
+
+bool SendsQuery(const Command& command)
+{
+    return command.kind == Kind::Query || (command.kind == Kind::Automatic && IsQuery(command.text));
 }
 
 void PrintReply(const char* buffer, unsigned count)
@@ -85,7 +113,7 @@ int main(int argc, char** argv)
     bool list = false;
     bool lan = false;
     bool trace = false;
-    std::vector<std::string> commands;
+    std::vector<Command> commands;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -99,12 +127,14 @@ int main(int argc, char** argv)
             lan = true;
         } else if (arg == "--trace") {
             trace = true;
+        } else if ((arg == "--query" || arg == "--write") && i + 1 < argc) {
+            commands.push_back(Command{argv[++i], arg == "--query" ? Kind::Query : Kind::Write});
         } else if (arg.size() > 2 && arg.substr(0, 2) == "--") {
             std::fprintf(stderr, "voltora-scpi: unknown option %s\n", argv[i]);
             PrintUsage(stderr);
             return 2;
         } else {
-            commands.emplace_back(arg);
+            commands.push_back(Command{std::string(arg), Kind::Automatic});
         }
     }
 
@@ -134,23 +164,26 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::vector<char> buffer(kReplyBufferSize);
+    // Allocated once and never cleared: a reply is read up to the count
+    // the link reports, so clearing a megabyte before every query (what
+    // most of a short query's time would go to) buys nothing.
+    const std::unique_ptr<char[]> buffer(new char[kReplyBufferSize]);
     int status = 0;
     for (const auto& command : commands) {
+        const char* text = command.text.c_str();
         if (trace && !simulated) {
-            std::fprintf(stderr, "> %s\n", command.c_str());
+            std::fprintf(stderr, "> %s\n", text);
         }
-        if (IsQuery(command)) {
-            std::fill(buffer.begin(), buffer.end(), '\0');
+        if (SendsQuery(command)) {
             unsigned count = 0;
-            if (!connection->Query(command.c_str(), buffer.data(), kReplyBufferSize, &count)) {
-                std::fprintf(stderr, "voltora-scpi: no reply to %s\n", command.c_str());
+            if (!connection->Query(text, buffer.get(), kReplyBufferSize, &count)) {
+                std::fprintf(stderr, "voltora-scpi: no reply to %s\n", text);
                 status = 1;
                 break;
             }
-            PrintReply(buffer.data(), count);
-        } else if (!connection->Write(command.c_str())) {
-            std::fprintf(stderr, "voltora-scpi: could not send %s\n", command.c_str());
+            PrintReply(buffer.get(), count);
+        } else if (!connection->Write(text)) {
+            std::fprintf(stderr, "voltora-scpi: could not send %s\n", text);
             status = 1;
             break;
         }

@@ -106,7 +106,7 @@ std::vector<ScaleLine> BarMeterModel::ScaleLines() const
 
 std::array<std::string, 3> BarMeterModel::LabelTexts() const
 {
-    return {ScaleLabelText(scale.Low()), ScaleLabelText(scale.Middle()), ScaleLabelText(scale.High())};
+    return views::ScaleLabelTexts(scale.Low(), scale.Middle(), scale.High());
 }
 
 std::array<float, 3> BarMeterModel::LabelCentres() const

@@ -4,6 +4,7 @@
 #include "views/DefaultScales.h"
 #include "views/IViewHost.h"
 #include "views/TemplateBuilder.h"
+#include "views/ViewCommands.h"
 #include "views/ViewText.h"
 
 #include <QButtonGroup>
@@ -60,7 +61,7 @@ void CDlgBarMeter::BuildControls()
     t.Text(0, QStringLiteral("Low"), 137, 103, 14, 8);
     lowEdit = t.Edit(1014, 154, 100, 56, 14);
     lowPrefixList = t.DropDown(1004, 214, 100, 29, 81);
-    lowUnitText = t.Text(1017, QStringLiteral("V"), 250, 102, 16, 8);
+    lowUnitText = t.Text(1017, QStringLiteral("V"), 250, 102, 14, 8);
     lowSet = t.Button(1012, QStringLiteral("Set"), 265, 100, 50, 14);
 }
 
@@ -107,10 +108,14 @@ void CDlgBarMeter::OnSetBound(bool high)
 {
     QLineEdit* edit = high ? highEdit : lowEdit;
     QComboBox* prefixes = high ? highPrefixList : lowPrefixList;
-    const double x = voltora::views::TypedScaleBound(edit->text(), prefixes->currentIndex());
+    const auto x = voltora::views::TypedScaleBound(edit->text(), prefixes->currentIndex());
+    if (!x) {
+        voltora::views::RefuseTypedNumber(this);
+        return;
+    }
     if (high) {
-        chart->SetHigh(x);
+        chart->SetHigh(*x);
     } else {
-        chart->SetLow(x);
+        chart->SetLow(*x);
     }
 }

@@ -72,7 +72,7 @@ void CDlgHistogram::BuildControls()
                             static_cast<QWidget*>(binCountText)}) {
         hidden->setVisible(false);
     }
-    t.Group(0, QStringLiteral("Binning"), 29, 101, 227, 65);
+    t.Group(0, QStringLiteral("Binning"), 29, 98, 227, 66);
     autoRadio = t.Radio(1038, QStringLiteral("Auto"), 42, 116, 31, 10);
     manualRadio = t.Radio(1039, QStringLiteral("Manual"), 42, 133, 39, 10);
     binningGroup = new QButtonGroup(this);
@@ -83,7 +83,7 @@ void CDlgHistogram::BuildControls()
     for (const char* bins : {"10", "20", "40", "100", "200", "400"}) {
         binsList->addItem(QString::fromLatin1(bins));
     }
-    binsSet = t.Button(1040, QStringLiteral("Num.Bins"), 199, 110, 50, 14);
+    binsSet = t.Button(1040, QStringLiteral("Num.Bins"), 199, 111, 50, 13);
     t.Text(0, QStringLiteral("High"), 86, 133, 15, 8);
     highEdit = t.Edit(1015, 123, 128, 40, 14);
     highPrefixList = t.DropDown(1005, 166, 128, 31, 129);
@@ -170,6 +170,13 @@ void CDlgHistogram::UpdateHistogram(const HistogramSnapshot& snapshot)
     const bool automatic = snapshot.autoRange != 0;
     (automatic ? autoRadio : manualRadio)->setChecked(true);
     EnableManualControls(!automatic);
+    if (!automatic) {
+        // The list shows the number of bins the meter counts in.
+        const int listed = binsList->findText(QString::number(count));
+        if (listed >= 0) {
+            binsList->setCurrentIndex(listed);
+        }
+    }
 
     binCountText->setText(QString::fromStdString(voltora::platform::CFormat("%d", count)));
     const double total = snapshot.readingCount;
@@ -199,7 +206,15 @@ void CDlgHistogram::OnSetBound(bool high)
 {
     QLineEdit* edit = high ? highEdit : lowEdit;
     QComboBox* prefixes = high ? highPrefixList : lowPrefixList;
-    const double x = voltora::views::ParseTypedValue(NarrowText(edit->text() + prefixes->currentText()));
+    const auto typed = voltora::views::ParseTypedNumber(NarrowText(edit->text()));
+    if (!typed) {
+        voltora::views::RefuseTypedNumber(this);
+        return;
+    }
+    // The bound prefixes are the scale prefixes from "u" on.
+    const int scaleIndex = prefixes->currentIndex() < 0 ? voltora::views::kNoPrefixIndex
+                                                         : prefixes->currentIndex() + 2;
+    const double x = *typed * voltora::views::PrefixFactor(scaleIndex);
     if (high) {
         voltora::views::SendLocked(*host, [x] { SetHistogramUpper(x); });
     } else {

@@ -192,10 +192,14 @@ void CDlgTrendChart::OnSetBound(bool high)
 {
     QLineEdit* edit = high ? highEdit : lowEdit;
     QComboBox* prefixes = high ? highPrefixList : lowPrefixList;
-    const double x = voltora::views::TypedScaleBound(edit->text(), prefixes->currentIndex());
+    const auto x = voltora::views::TypedScaleBound(edit->text(), prefixes->currentIndex());
+    if (!x) {
+        voltora::views::RefuseTypedNumber(this);
+        return;
+    }
     if (high) {
-        chart->SetHigh(x);
+        chart->SetHigh(*x);
     } else {
-        chart->SetLow(x);
+        chart->SetLow(*x);
     }
 }

@@ -64,13 +64,13 @@ void CDlgZANMath::BuildControls()
 
     t.Group(0, QStringLiteral("Statistics"), 9, 4, 401, 68);
     t.Text(0, QStringLiteral("Min:"), 15, 23, 14, 8);
-    minimumEdit = t.Edit(1007, 34, 20, 52, 14, true);
-    t.Text(0, QStringLiteral("Average:"), 123, 23, 31, 8);
+    minimumEdit = t.Edit(1007, 38, 20, 52, 14, true);
+    t.Text(0, QStringLiteral("Average:"), 122, 23, 30, 8);
     averageEdit = t.Edit(1008, 154, 20, 52, 14, true);
     t.Text(0, QStringLiteral("Max:"), 235, 23, 17, 8);
     maximumEdit = t.Edit(1009, 265, 20, 52, 14, true);
     t.Text(0, QStringLiteral("Span:"), 15, 51, 20, 8);
-    spanEdit = t.Edit(1010, 34, 49, 52, 14, true);
+    spanEdit = t.Edit(1010, 38, 49, 52, 14, true);
     t.Text(0, QStringLiteral("Std dev:"), 123, 51, 28, 8);
     deviationEdit = t.Edit(1011, 154, 49, 52, 14, true);
     t.Text(0, QStringLiteral("Samples:"), 235, 51, 30, 8);

@@ -13,13 +13,16 @@ constexpr double kLargestScaleValue = 1e18;
 constexpr double kSmallestScaleValue = 1e-15;
 constexpr double kOuterBarWidth = 2.0;
 
-std::string BoundText(double value)
+// The low, middle and high bound labels; a text without "-" gets a "+".
+std::array<std::string, 3> BoundTexts(double low, double high)
 {
-    std::string text = CompactScaledText(value);
-    if (text.find('-') == std::string::npos) {
-        text.insert(text.begin(), '+');
+    std::array<std::string, 3> texts = CompactScaledTexts(low, (low + high) / 2.0, high);
+    for (std::string& text : texts) {
+        if (text.find('-') == std::string::npos) {
+            text.insert(text.begin(), '+');
+        }
     }
-    return text;
+    return texts;
 }
 
 }  // namespace
@@ -164,12 +167,12 @@ std::string HistogramChartModel::TopLeftLabel() const
     const long long sum = CountTotal();
     // An empty histogram has no share to show.
     const double percent = sum > 0 ? scaleMax / static_cast<double>(sum) * 100.0 : 0.0;
-    return platform::CFormat("%.1f", percent) + "%\r\n" + CompactScaledText(scaleMax);
+    return platform::CFormat("%.1f", percent) + "%\r\n" + CountText(scaleMax);
 }
 
 std::string HistogramChartModel::MiddleLeftLabel() const
 {
-    return "Total\r\n" + CompactScaledText(static_cast<double>(CountTotal()));
+    return "Total\r\n" + CountText(static_cast<double>(CountTotal()));
 }
 
 std::string HistogramChartModel::BottomLeftLabel() const
@@ -179,17 +182,17 @@ std::string HistogramChartModel::BottomLeftLabel() const
 
 std::string HistogramChartModel::LowBoundLabel() const
 {
-    return BoundText(low);
+    return BoundTexts(low, high)[0];
 }
 
 std::string HistogramChartModel::MiddleBoundLabel() const
 {
-    return BoundText((low + high) / 2.0);
+    return BoundTexts(low, high)[1];
 }
 
 std::string HistogramChartModel::HighBoundLabel() const
 {
-    return BoundText(high);
+    return BoundTexts(low, high)[2];
 }
 
 std::vector<QLineF> HistogramChartModel::GridLines() const

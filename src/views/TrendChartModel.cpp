@@ -142,7 +142,7 @@ double TrendChartModel::XLabelCentre(double position) const
 
 std::array<std::string, 3> TrendChartModel::ScaleLabelTexts() const
 {
-    return {ScaleLabelText(scale.Low()), ScaleLabelText(scale.Middle()), ScaleLabelText(scale.High())};
+    return views::ScaleLabelTexts(scale.Low(), scale.Middle(), scale.High());
 }
 
 std::array<int, 3> TrendChartModel::ScaleLabelRows() const

@@ -5,6 +5,9 @@
 #include "platform/Clock.h"
 #include "scpi/MathCommands.h"
 #include "views/IViewHost.h"
+#include "views/ViewText.h"
+
+#include <QMessageBox>
 
 namespace voltora::views {
 namespace {
@@ -31,6 +34,13 @@ void ClearReadings(IViewHost& host)
         trendRestartPending = true;
         host.RestartElapsedTime();
     });
+}
+
+void RefuseTypedNumber(QWidget* parent)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kTypedNumberCaption),
+                    QString::fromLatin1(kTypedNumberMessage), QMessageBox::Ok, parent);
+    box.exec();
 }
 
 }  // namespace voltora::views

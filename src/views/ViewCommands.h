@@ -3,6 +3,7 @@
 #include <functional>
 
 class IViewHost;
+class QWidget;
 
 // The commands the views send to the meter themselves. Each runs on the
 // user-interface thread under the current function's lock with its
@@ -16,5 +17,9 @@ void SendLocked(IViewHost& host, const std::function<void()>& command);
 // "Clear Readings" of the math view and the trend chart: clears the meter's
 // statistics, makes the trend start afresh and restarts its elapsed time.
 void ClearReadings(IViewHost& host);
+
+// Tells the user in a modal message box over `parent` that the bound typed
+// is not a number (kTypedNumberMessage); nothing is sent.
+void RefuseTypedNumber(QWidget* parent);
 
 }  // namespace voltora::views

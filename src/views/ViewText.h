@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,9 +28,21 @@ QString DisplayText(std::string_view text);
 // The narrow text of a control's text (numbers typed into edit fields).
 std::string NarrowText(const QString& text);
 
-// A scale bound typed into an edit field (read in the C locale) times the
-// factor of the prefix chosen beside it (bar meter and trend chart).
-double TypedScaleBound(const QString& text, int prefixIndex);
+// A number typed into a view's edit field, read in the C locale as a whole:
+// optional sign, digits with an optional point, optional exponent ("1.51",
+// "-.5", "2E-3"), blanks around it allowed. Nothing for any other text, so
+// that a typo is refused instead of being read as 0 or as its first digits.
+std::optional<double> ParseTypedNumber(std::string_view text);
+
+// What a view says when a typed bound is not a number.
+inline constexpr const char* kTypedNumberCaption = "Voltora";
+inline constexpr const char* kTypedNumberMessage =
+    "The value is not a number, please enter one such as 1.51 or -2.5E-3";
+
+// A scale bound typed into an edit field times the factor of the prefix
+// chosen beside it (index into kPrefixTexts); nothing when the text is not
+// a number.
+std::optional<double> TypedScaleBound(const QString& text, int prefixIndex);
 
 // A typed bound or limit with its prefix letter ("15m", "-1k", "2 "), read
 // as a range label (ParseRangeValue: the leading digits and the one
@@ -45,5 +58,17 @@ std::string ScaleLabelText(double value);
 // A scaled value of the histogram: "%.3f" without prefix, "%.3f" followed
 // by the prefix letter otherwise ("40.000", "1.500k").
 std::string CompactScaledText(double value);
+
+// The labels of one axis (low, middle, high), as ScaleLabelText or
+// CompactScaledText give them but with as many decimals (three at least,
+// nine at most) as it takes for neighbouring labels of different values to
+// read differently: around 1.503 V, "1.5029", "1.5030", "1.5031" rather
+// than "1.503" three times.
+std::array<std::string, 3> ScaleLabelTexts(double low, double middle, double high);
+std::array<std::string, 3> CompactScaledTexts(double low, double middle, double high);
+
+// A count (of readings, of a bin): a whole number without prefix ("314"),
+// CompactScaledText from a thousand on ("1.500k").
+std::string CountText(double count);
 
 }  // namespace voltora::views

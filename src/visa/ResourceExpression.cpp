@@ -1,14 +1,13 @@
 #include "visa/ResourceExpression.h"
 
-#include <cctype>
+#include "platform/AsciiCase.h"
 
 namespace voltora::visa {
 namespace {
 
 bool SameLetter(char a, char b)
 {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
+    return voltora::platform::AsciiSameLetter(a, b);
 }
 
 bool ElementMatches(char element, char c)

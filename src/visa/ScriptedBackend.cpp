@@ -105,6 +105,12 @@ void ScriptedDevice::FailNextRead(ViStatus status)
     nextReadStatus_ = status;
 }
 
+void ScriptedDevice::CutNextReplyAfter(std::size_t bytes)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    cutAfter_ = bytes;
+}
+
 void ScriptedDevice::SetModelName(std::string modelName)
 {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -189,9 +195,19 @@ ViStatus ScriptedDevice::OnRead(ViByte* buffer, std::size_t size, std::size_t& r
         // do not wait it out.
         return VI_ERROR_TMO;
     }
+    if (cutAfter_ && pendingOffset_ >= *cutAfter_) {
+        cutAfter_.reset();
+        hasPending_ = false;
+        pending_.clear();
+        pendingOffset_ = 0;
+        return VI_ERROR_TMO;
+    }
     std::size_t n = std::min(size, pending_.size() - pendingOffset_);
     if (chunkSize_ > 0) {
         n = std::min(n, chunkSize_);
+    }
+    if (cutAfter_) {
+        n = std::min(n, *cutAfter_ - pendingOffset_);
     }
     std::memcpy(buffer, pending_.data() + pendingOffset_, n);
     pendingOffset_ += n;
@@ -201,6 +217,7 @@ ViStatus ScriptedDevice::OnRead(ViByte* buffer, std::size_t size, std::size_t& r
         hasPending_ = false;
         pending_.clear();
         pendingOffset_ = 0;
+        cutAfter_.reset();
     }
     return VI_SUCCESS;
 }

@@ -37,6 +37,9 @@ public:
     void SetOpenProblem(std::string text);
     void FailNextWrite(ViStatus status = VI_ERROR_IO);
     void FailNextRead(ViStatus status = VI_ERROR_TMO);
+    // The next reply stops after its first `bytes` bytes and the read that
+    // would bring the rest times out, as when a link is lost mid-reply.
+    void CutNextReplyAfter(std::size_t bytes);
     void SetModelName(std::string modelName);
 
     std::vector<std::string> Writes() const;
@@ -57,6 +60,7 @@ private:
     std::deque<std::string> replies_;
     Responder responder_;
     std::size_t chunkSize_ = 0;
+    std::optional<std::size_t> cutAfter_;
     ViStatus openStatus_ = VI_SUCCESS;
     std::string openProblem_;
     ViStatus nextWriteStatus_ = VI_SUCCESS;

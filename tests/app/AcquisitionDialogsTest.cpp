@@ -2,12 +2,14 @@
 // what they send for each unit, Cancel, not connected) and the VMC Out menu.
 #include "AppWindowFixture.h"
 #include "app/CDlgDelay.h"
+#include "app/AcquisitionTexts.h"
 #include "app/CDlgSamplesTrigger.h"
 #include "app/MainMenu.h"
 #include "views/TemplateBuilder.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -57,7 +59,9 @@ TEST_F(AcquisitionDialogsTest, DelayDialogSendsTheValueInSecondsForEachUnit)
     const Case cases[] = {
         {"5", "mS", "TRIG:DEL 0.005"},
         {"2", "kS", "TRIG:DEL 2000.000"},
-        {"300", "uS", "TRIG:DEL 0.000"},
+        {"300", "uS", "TRIG:DEL 0.0003"},  // never rounded to no delay
+        {"1", "uS", "TRIG:DEL 0.000001"},
+        {"2.5", "mS", "TRIG:DEL 0.0025"},
         {"1.25", "S", "TRIG:DEL 1.250"},
         {"fast", "S", "TRIG:DEL 0.000"},
     };
@@ -166,6 +170,35 @@ TEST_F(AcquisitionDialogsTest, SamplesDialogShowsTheCountAndOkGoesThroughTheFunc
         return dialog.result();
     });
     Window().OnSamplesPerTrigger();
+    EXPECT_TRUE(SentWithoutQueries().empty());
+}
+
+TEST_F(AcquisitionDialogsTest, SamplesDialogRefusesACountTheMeterWouldNotTake)
+{
+    OpenMeterDirectly();
+    meter->ClearTranscript();
+    const struct {
+        const char* typed;
+        bool accepted;
+    } cases[] = {
+        {"abc", false}, {"", false}, {"0", false}, {"-5", false}, {"2.5", false}, {"1e3", false},
+        {"1000001", false}, {"10 20", false}, {"1", true}, {" +25 ", true}, {"1000000", true},
+    };
+    for (const auto& c : cases) {
+        CDlgSamplesTrigger dialog;
+        auto* edit = Find<QLineEdit>(dialog, CDlgSamplesTrigger::kCountEdit);
+        auto* message = Find<QLabel>(dialog, CDlgSamplesTrigger::kMessageText);
+        edit->setText(c.typed);
+        Find<QPushButton>(dialog, CDlgSamplesTrigger::kOkButton)->click();
+        if (c.accepted) {
+            EXPECT_EQ(dialog.result(), QDialog::Accepted) << c.typed;
+            EXPECT_TRUE(message->text().isEmpty()) << c.typed;
+        } else {
+            EXPECT_NE(dialog.result(), QDialog::Accepted) << c.typed;
+            EXPECT_EQ(message->text().toStdString(), voltora::app::kSampleCountMessage) << c.typed;
+            EXPECT_TRUE(dialog.SampleCountText().empty()) << c.typed;
+        }
+    }
     EXPECT_TRUE(SentWithoutQueries().empty());
 }
 

@@ -126,13 +126,35 @@ TEST(AcquisitionTextsTest, DelayArgumentPerUnit)
         const char* argument;
     };
     const Case cases[] = {
-        {false, "5", 2, "0.005"},        {false, "2", 0, "2000.000"},   {false, "300", 3, "0.000"},
-        {false, "1.5", 1, "1.500"},      {false, "600", 3, "0.001"},    {false, "abc", 1, "0.000"},
+        {false, "5", 2, "0.005"},        {false, "2", 0, "2000.000"},   {false, "300", 3, "0.0003"},
+        {false, "1.5", 1, "1.500"},      {false, "600", 3, "0.0006"},   {false, "abc", 1, "0.000"},
         {false, "7", -1, "7.000"},       {true, "5", 2, "Auto"},        {false, "", 1, "0.000"},
-        {false, "0.0004", 1, "0.000"},   {false, "-1", 1, "-1.000"},
+        {false, "0.0004", 1, "0.0004"},  {false, "-1", 1, "-1.000"},    {false, "1", 3, "0.000001"},
+        {false, "1234.5678", 2, "1.2345678"}, {false, "0.5", 3, "0.0000005"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DelayArgument(c.automatic, c.typed, c.unit), c.argument) << c.typed << " unit " << c.unit;
+    }
+}
+
+TEST(AcquisitionTextsTest, SampleCountIsAWholeNumberWithinTheMetersRange)
+{
+    const struct {
+        const char* typed;
+        const char* argument;  // nullptr: refused
+    } cases[] = {
+        {"10", "10"},   {" 7 ", "7"},        {"+3", "3"},   {"1", "1"},    {"1000000", "1000000"},
+        {"0010", "10"}, {"abc", nullptr},    {"", nullptr}, {"0", nullptr}, {"1000001", nullptr},
+        {"-1", nullptr}, {"2.0", nullptr},   {"1e2", nullptr}, {"+", nullptr}, {"99999999999", nullptr},
+        {"5 5", nullptr},
+    };
+    for (const auto& c : cases) {
+        const auto argument = SampleCountArgument(c.typed);
+        if (c.argument == nullptr) {
+            EXPECT_FALSE(argument.has_value()) << c.typed;
+        } else {
+            EXPECT_EQ(argument.value_or("refused"), c.argument) << c.typed;
+        }
     }
 }
 
@@ -165,7 +187,10 @@ TEST(SensorPointsTest, RowsOfAReply)
         {"1|0.5", {{"1", "", "0.5"}}},
         {"1|0.5|20,", {{"1", "0.5", "20"}, {"2", "", ""}}},
         {"1|0.5|20\n", {{"1", "0.5", "20\n"}}},
-        {"1|a|b|c", {{"1", "a|b", "c"}}},
+        // More than three fields: still the second under "Volt", the third under "Temp".
+        {"1|a|b|c", {{"1", "a", "b"}}},
+        {"1|+4.096E-03|100.0|x|y,2|1|2", {{"1", "+4.096E-03", "100.0"}, {"2", "1", "2"}}},
+        {"|||", {{"1", "", ""}}},
     };
     for (const Case& c : cases) {
         const auto rows = ParseSensorPoints(QString::fromLatin1(c.reply));

@@ -76,6 +76,18 @@ public:
 
     std::vector<std::string> Writes() const { return device->Writes(); }
     void ClearWrites() { device->ClearWrites(); }
+    // The next reply to `query` stops after `bytes` bytes and its read
+    // times out, as when the link is lost part-way through a reply.
+    void CutNextReplyAfter(const std::string& query, std::size_t bytes)
+    {
+        auto armed = std::make_shared<bool>(true);  // the observer is called through copies
+        OnMessage([this, query, bytes, armed](const std::string& message) {
+            if (*armed && message == query) {
+                *armed = false;
+                device->CutNextReplyAfter(bytes);
+            }
+        });
+    }
 
     int Count(const std::string& message) const
     {

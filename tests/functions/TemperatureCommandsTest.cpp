@@ -183,6 +183,33 @@ TEST_F(TemperatureCommandsTest, EachApplyHandlerSendsItsCommands)
     EXPECT_EQ(rel.back().state, "On");
 }
 
+TEST_F(TemperatureCommandsTest, AChosenAllDisplayOutlivesReadingTheSettingsBack)
+{
+    // The meter has no "All" type; it keeps reporting its own mode.
+    meter.SetReply("TYPE:TEMP?", "Temp Val\n");
+    function.PressKey(1);
+    function.PressKey(2);
+    Apply("Display");
+    for (int reload = 0; reload < 2; ++reload) {
+        function.LoadSettings();
+        function.Activate();
+        EXPECT_EQ(function.GetDisplayMode(), "All");
+        EXPECT_EQ(KeyValues(function)[1], "All");
+        EXPECT_EQ(Highlighted(function, 127, 129), std::vector<int>{129});
+    }
+
+    // Another choice is the meter's again, and read back as it reports it.
+    function.PressKey(1);
+    function.PressKey(1);
+    Apply("Display");
+    meter.SetReply("TYPE:TEMP?", "Meas Val\n");
+    function.LoadSettings();
+    EXPECT_EQ(function.GetDisplayMode(), "Meas Val");
+    meter.SetReply("TYPE:TEMP?", "Temp Val\n");
+    function.LoadSettings();
+    EXPECT_EQ(function.GetDisplayMode(), "Temp Val");
+}
+
 TEST_F(TemperatureCommandsTest, ARefusedRelAdoptsTheMetersStateAndRedrawsTheKeys)
 {
     meter.SetReply("TEMP:NULL?", "0\n");

@@ -173,6 +173,9 @@ TEST_F(TemperatureMenuTest, TemperatureReadingsAreScaledWithSevenDigits)
         {"-12.5", "-12.500", " $T_C$"},
         {"+1.2345E+03", "+1.2345", "k$T_C$"},
         {"0.5", "+500.00", "m$T_C$"},
+        {"+0.00000000E+00", "+0.0000", " $T_C$"},  // zero takes no prefix
+        {"-0.0", "+0.0000", " $T_C$"},
+        {"4e-13", "+0.0000", " $T_C$"},
         {"Overload", "Overload", "$T_C$"},
         {"$INIT$", "$INIT$", "$T_C$"},
     };

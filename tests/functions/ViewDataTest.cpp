@@ -238,3 +238,47 @@ TEST_F(ViewFetchTest, HistogramFetchKeepsThePreviousSnapshotOnAShortReply)
     EXPECT_EQ(again.bins, (std::vector<double>{4, 8}));
     EXPECT_EQ(meter.Count("CALCulate:TRANsform:HISTogram:RANGe:AUTO?"), 2);
 }
+
+// A query that fails part-way leaves part of the reply in the buffer; those
+// bytes are no trend and no histogram, and the last snapshot stays.
+TEST_F(ViewFetchTest, ATrendReplyCutByAFailedReadKeepsTheLastTrend)
+{
+    const TrendSnapshot first = FetchTrend();
+    ASSERT_EQ(first.values, (std::vector<double>{1, 2, 3}));
+    const std::uint64_t number = TrendSnapshotNumber();
+
+    meter.SetReply("CALCulate:TRENd:CHARt:DATA?", "+1.0E+00,+2.0E+05,+3.0E+00,+4.0E+00\n");
+    meter.CutNextReplyAfter("CALCulate:TRENd:CHARt:DATA?", 12);  // "+1.0E+00,+2."
+    {
+        std::lock_guard<voltora::platform::CriticalSection> guard(function.lock);
+        FetchTrendData(function);
+    }
+    EXPECT_EQ(TrendSnapshotNumber(), number);
+    TrendSnapshot kept;
+    ReadTrendSnapshot(kept);
+    EXPECT_EQ(kept.values, first.values);
+
+    // The next whole reply is taken again.
+    EXPECT_EQ(FetchTrend().values, (std::vector<double>{1, 200000, 3, 4}));
+}
+
+TEST_F(ViewFetchTest, AHistogramReplyCutByAFailedReadKeepsTheLastHistogram)
+{
+    meter.SetReply("CALCulate:TRANsform:HISTogram:ALL?", HistogramReply(15, {1, 2, 3, 4, 5}, 0, 7));
+    FetchHistogramData();
+    HistogramSnapshot first;
+    const std::uint64_t number = ReadHistogramSnapshot(first);
+    ASSERT_EQ(first.bins, (std::vector<double>{1, 2, 3, 4, 5}));
+    ASSERT_EQ(first.aboveCount, 7);
+
+    for (const std::size_t cut : {std::size_t{30}, std::size_t{33}, std::size_t{35}}) {
+        meter.SetReply("CALCulate:TRANsform:HISTogram:ALL?", HistogramReply(450, {100, 200, 300, 400, 500}, 0, 9));
+        meter.CutNextReplyAfter("CALCulate:TRANsform:HISTogram:ALL?", cut);
+        FetchHistogramData();
+        EXPECT_EQ(HistogramSnapshotNumber(), number) << "cut after " << cut;
+    }
+    HistogramSnapshot kept;
+    ReadHistogramSnapshot(kept);
+    EXPECT_EQ(kept.bins, first.bins);
+    EXPECT_EQ(kept.aboveCount, 7);
+}

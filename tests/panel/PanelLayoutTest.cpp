@@ -249,6 +249,12 @@ TEST_F(DisplayLayoutTest, EntryFunctionShrinksTheDisplayAndPlacesThePopup)
     EXPECT_EQ(layout.entryRect->top, 207);
     EXPECT_EQ(layout.entryRect->right, 216);
     EXPECT_EQ(layout.entryRect->bottom, 225);
+    // The range and unit rows fit the shortened box, under the value.
+    const int boxHeight = layout.displayBox.bottom - layout.displayBox.top;
+    for (const int row : {layout.rangeRow, layout.unitRow}) {
+        EXPECT_LE(row + kTextRowHeight, boxHeight);
+        EXPECT_GE(row, layout.valueRow + 50);  // LabelValue is 50 high
+    }
 }
 
 TEST_F(DisplayLayoutTest, TemperatureDisplayModesChooseValuesAndLayout)

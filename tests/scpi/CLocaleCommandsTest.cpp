@@ -53,7 +53,7 @@ TEST_F(CLocaleCommandsTest, CommandTextsKeepTheDecimalPoint)
     EXPECT_EQ(WritesOf([] { SetLimitLower(-1.5); }), Strings{"CALCulate:LIMit:LOWer -1.500000000000"});
     EXPECT_EQ(WritesOf([] { SetLimitUpper(0.25); }), Strings{"CALCulate:LIMit:UPPer 0.250000000000"});
     EXPECT_EQ(WritesOf([] { SetHistogramLower(0.1234); }),
-              Strings{"CALCulate:TRANsform:HISTogram:RANGe:LOWer 0.123"});
+              Strings{"CALCulate:TRANsform:HISTogram:RANGe:LOWer 0.1234"});
     EXPECT_EQ(WritesOf([] { SetHistogramUpper(1.5); }),
               Strings{"CALCulate:TRANsform:HISTogram:RANGe:UPPer 1.500"});
 }

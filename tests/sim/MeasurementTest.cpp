@@ -169,6 +169,31 @@ TEST(Measurement, TemperatureRawValueComesFromTheChosenSensor)
     EXPECT_NEAR(Reading(meter), 100.0, 1e-6);
 }
 
+TEST(Measurement, SensorTypeAndRawValueAlwaysBelongTogether)
+{
+    ManualMeter meter(Noiseless());
+    meter.Meter().SetSignal("TEMP", 100.0);
+    meter.Send("FUNC \"TEMP\"");
+    meter.AdvanceMs(500);
+    // Right after the change the last value is still the thermocouple's.
+    meter.Send("TEMP:MDEF:RTD:TRAN PT100");
+    const std::string before = meter.Query("TEMP:CAD?");
+    EXPECT_EQ(before.substr(0, 5), "THER|");
+    EXPECT_NEAR(Number(SensorValueText(before)), 4.096e-3, 2e-6);
+    // Once the RTD has given a reading, its type and its value together.
+    meter.AdvanceMs(500);
+    const std::string after = meter.Query("TEMP:CAD?");
+    EXPECT_EQ(after.substr(0, 4), "RTD|");
+    EXPECT_NEAR(Number(SensorValueText(after)), 138.5055, 1e-3);
+    // And back to a thermocouple.
+    meter.Send("TEMP:MDEF:THER:TRAN KITS90");
+    EXPECT_EQ(meter.Query("TEMP:CAD?").substr(0, 4), "RTD|");
+    meter.AdvanceMs(500);
+    const std::string thermocouple = meter.Query("TEMP:CAD?");
+    EXPECT_EQ(thermocouple.substr(0, 5), "THER|");
+    EXPECT_NEAR(Number(SensorValueText(thermocouple)), 4.096e-3, 2e-6);
+}
+
 TEST(Measurement, TemperatureBeyondTheSensorOverloads)
 {
     ManualMeter meter;

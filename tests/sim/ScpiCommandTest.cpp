@@ -3,6 +3,8 @@
 
 #include "sim/CommandContext.h"
 #include "sim/ScpiCommand.h"
+#include "sim/SimulatedMeter.h"
+#include "support/ScopedLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +78,25 @@ TEST(ArgumentReaders, NumbersAndBooleans)
     EXPECT_EQ(ParseBoolean("1"), true);
     EXPECT_EQ(ParseBoolean("0"), false);
     EXPECT_FALSE(ParseBoolean("maybe").has_value());
+}
+
+// Under a Turkish locale std::toupper('i') is 'i': command words with an "i"
+// must still match, in the parser, the keyword arguments and the meter.
+TEST(TurkishLocale, CommandWordsWithAnIStillMatch)
+{
+    VOLTORA_USE_LOCALE(turkish, "tr_TR.UTF-8");
+    EXPECT_EQ(ParseCommand("CALCulate:LIMit:LOWer?").path, (std::vector<std::string>{"CALC", "LIM", "LOW"}));
+    EXPECT_EQ(ParseCommand("FUNCtion?").path, std::vector<std::string>{"FUNC"});
+    EXPECT_EQ(ParseCommand("calc:trend:chart:mode?").path, (std::vector<std::string>{"CALC", "TREN", "CHAR", "MOD"}));
+    EXPECT_TRUE(IsKeyword("min", "MIN"));
+    EXPECT_TRUE(IsKeyword("Inf", "INF"));
+    EXPECT_EQ(ParseBoolean("on"), true);
+
+    SimulatedMeter meter;
+    EXPECT_FALSE(meter.Execute("CALCulate:LIMit:LOWer -0.5").has_value());
+    EXPECT_EQ(meter.Execute("CALCulate:LIMit:LOWer?").value_or("no reply"), "-5.000000000E-01\n");
+    EXPECT_EQ(meter.Execute("CALCulate:SCALe:FUNCtion?").value_or("no reply"), "DBM\n");
+    EXPECT_EQ(meter.Execute("SYSTem:ERRor?").value_or("no reply"), "+0,\"No error\"\n");
 }
 
 TEST(ErrorQueueTest, OldestFirstAndBounded)

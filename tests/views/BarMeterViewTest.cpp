@@ -5,10 +5,12 @@
 
 #include "views/CDlgBarMeter.h"
 #include "views/CStaticBarMeter.h"
+#include "views/ViewText.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -118,6 +120,24 @@ TEST_F(BarMeterViewTest, ManualScaleIsTypedAndDefaultReturnsAtTheNextReading)
     view.UpdateBar("0.1");
     EXPECT_EQ(Scale().High(), 0.2);
     EXPECT_EQ(Scale().Low(), -0.2);
+}
+
+TEST_F(BarMeterViewTest, TypedBoundsAreWholeNumbersAndOthersAreRefused)
+{
+    C<QRadioButton>(1061)->click();
+    C<QLineEdit>(1015)->setText("1.51");
+    C<QPushButton>(1013)->click();
+    EXPECT_DOUBLE_EQ(Scale().High(), 1.51);
+    C<QLineEdit>(1014)->setText("1.49");
+    C<QPushButton>(1012)->click();
+    EXPECT_DOUBLE_EQ(Scale().Low(), 1.49);
+    for (const char* typed : {"abc", "1.5.1", "", "0x10"}) {
+        C<QLineEdit>(1015)->setText(typed);
+        const MessageBoxSeen seen = AnswerMessageBox([&] { C<QPushButton>(1013)->click(); });
+        EXPECT_TRUE(seen.shown) << typed;
+        EXPECT_EQ(seen.text, voltora::views::kTypedNumberMessage) << typed;
+        EXPECT_DOUBLE_EQ(Scale().High(), 1.51) << typed;  // not set to 0
+    }
 }
 
 TEST_F(BarMeterViewTest, EnterInAFieldDoesNotSetOrClose)

@@ -76,8 +76,8 @@ TEST_F(HistogramChartModelTest, AnAllZeroHistogramHasNoBarsNoCurveAndNoNaN)
     EXPECT_TRUE(model.Bars().empty());
     EXPECT_TRUE(model.CumulativeCurve().empty());
     EXPECT_DOUBLE_EQ(model.BelowBar().height(), 0.0);
-    EXPECT_EQ(model.TopLeftLabel(), "0.0%\r\n0.000");
-    EXPECT_EQ(model.MiddleLeftLabel(), "Total\r\n0.000");
+    EXPECT_EQ(model.TopLeftLabel(), "0.0%\r\n0");
+    EXPECT_EQ(model.MiddleLeftLabel(), "Total\r\n0");
     EXPECT_EQ(model.BottomLeftLabel(), "#Bin\r\n10");
 }
 
@@ -88,14 +88,14 @@ TEST_F(HistogramChartModelTest, OuterBinsCountInTheShareWhenShown)
     model.SetOuterCounts(3.0, 40.0);
     model.SetOuterBinsShown(true);
     ASSERT_TRUE(model.SetScaleMax(40.0));
-    EXPECT_EQ(model.TopLeftLabel(), "28.0%\r\n40.000");  // 40 of 143
-    EXPECT_EQ(model.MiddleLeftLabel(), "Total\r\n143.000");
+    EXPECT_EQ(model.TopLeftLabel(), "28.0%\r\n40");  // 40 of 143: counts are whole
+    EXPECT_EQ(model.MiddleLeftLabel(), "Total\r\n143");
     EXPECT_DOUBLE_EQ(model.AboveBar().height(), 116.0);
     EXPECT_EQ(model.AboveBar(), QRectF(573, 3, 2, 116));
     EXPECT_EQ(model.BelowBar(), QRectF(62, 119 - 116.0 * 3.0 / 40.0, 2, 116.0 * 3.0 / 40.0));
 
     model.SetOuterBinsShown(false);
-    EXPECT_EQ(model.MiddleLeftLabel(), "Total\r\n100.000");
+    EXPECT_EQ(model.MiddleLeftLabel(), "Total\r\n100");
 }
 
 TEST_F(HistogramChartModelTest, ACountAboveTheScaleStopsAtThePlotTop)
@@ -116,6 +116,11 @@ TEST_F(HistogramChartModelTest, BoundLabelsCarryTheirSign)
     EXPECT_EQ(model.LowBoundLabel(), "+1.000m");
     EXPECT_EQ(model.MiddleBoundLabel(), "+2.000m");
     EXPECT_EQ(model.HighBoundLabel(), "+3.000m");
+    // Bounds close together get the decimals that tell them apart.
+    model.SetBounds(1.5029, 1.5031);
+    EXPECT_EQ(model.LowBoundLabel(), "+1.5029");
+    EXPECT_EQ(model.MiddleBoundLabel(), "+1.5030");
+    EXPECT_EQ(model.HighBoundLabel(), "+1.5031");
 }
 
 TEST_F(HistogramChartModelTest, TotalIsScaledWithItsPrefix)
@@ -123,7 +128,7 @@ TEST_F(HistogramChartModelTest, TotalIsScaledWithItsPrefix)
     SetBins({500, 700, 300});
     model.SetScaleMax(700.0);
     EXPECT_EQ(model.MiddleLeftLabel(), "Total\r\n1.500k");
-    EXPECT_EQ(model.TopLeftLabel(), "46.7%\r\n700.000");
+    EXPECT_EQ(model.TopLeftLabel(), "46.7%\r\n700");
 }
 
 TEST_F(HistogramChartModelTest, CumulativeCurveRisesToTheTopRight)

@@ -12,6 +12,7 @@
 #include "platform/CNumbers.h"
 #include "views/CDlgHistogram.h"
 #include "views/CStaticHistogramChart.h"
+#include "views/ViewText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -140,6 +141,18 @@ TEST_F(HistogramViewTest, TheRadioFollowsTheMetersAutomaticRange)
     EXPECT_EQ(C<QLabel>(1043)->text(), "1.500k");
 }
 
+TEST_F(HistogramViewTest, TheBinsListShowsTheMetersNumberOfBins)
+{
+    view.show();
+    view.UpdateHistogram(ManualSnapshot(std::vector<double>(100, 1.0)));
+    EXPECT_EQ(C<QComboBox>(1004)->currentText(), "100");
+    view.UpdateHistogram(ManualSnapshot(std::vector<double>(40, 1.0)));
+    EXPECT_EQ(C<QComboBox>(1004)->currentText(), "40");
+    // A count the list does not offer leaves it as it is.
+    view.UpdateHistogram(ManualSnapshot(std::vector<double>(7, 1.0)));
+    EXPECT_EQ(C<QComboBox>(1004)->currentText(), "40");
+}
+
 TEST_F(HistogramViewTest, OuterBinsRaiseTheScaleAndCountInTheShare)
 {
     view.show();
@@ -148,14 +161,14 @@ TEST_F(HistogramViewTest, OuterBinsRaiseTheScaleAndCountInTheShare)
     view.UpdateHistogram(ManualSnapshot(std::vector<double>(20, 5.0), 3, 40));
     EXPECT_EQ(Chart().ScaleMax(), 40.0);
     EXPECT_TRUE(Chart().OuterBinsShown());
-    EXPECT_EQ(Chart().TopLeftLabel(), "28.0%\r\n40.000");
+    EXPECT_EQ(Chart().TopLeftLabel(), "28.0%\r\n40");  // a count: whole
     EXPECT_EQ(C<QLabel>(1045)->text(), "40");
 
     C<QCheckBox>(1048)->click();
     view.UpdateHistogram(ManualSnapshot(std::vector<double>(20, 5.0), 3, 40));
     EXPECT_EQ(Chart().ScaleMax(), 5.0);
     EXPECT_FALSE(Chart().OuterBinsShown());
-    EXPECT_EQ(Chart().TopLeftLabel(), "5.0%\r\n5.000");
+    EXPECT_EQ(Chart().TopLeftLabel(), "5.0%\r\n5");
 }
 
 TEST_F(HistogramViewTest, AllZeroCountsDrawNoBars)
@@ -211,7 +224,13 @@ TEST_F(HistogramCommandTest, BinningControlsSendTheirCommandsUnderTheFunctionsLo
     C<QLineEdit>(1014)->setText("-1");
     C<QPushButton>(1044)->click();
     C<QLineEdit>(1014)->setText("1.5");
-    C<QComboBox>(1006)->setCurrentIndex(3);  // k: only the leading digits count
+    C<QComboBox>(1006)->setCurrentIndex(3);  // k: the whole number counts
+    C<QPushButton>(1044)->click();
+    C<QLineEdit>(1015)->setText("1.51");
+    C<QComboBox>(1005)->setCurrentIndex(2);  // no prefix
+    C<QPushButton>(1042)->click();
+    C<QLineEdit>(1014)->setText(" -2.5E-1 ");
+    C<QComboBox>(1006)->setCurrentIndex(0);  // u: small bounds keep their digits
     C<QPushButton>(1044)->click();
     C<QPushButton>(1046)->click();
     C<QRadioButton>(1038)->click();
@@ -222,12 +241,29 @@ TEST_F(HistogramCommandTest, BinningControlsSendTheirCommandsUnderTheFunctionsLo
                                   "CALCulate:TRANsform:HISTogram:POINts 40",
                                   "CALCulate:TRANsform:HISTogram:RANGe:UPPer 0.015",
                                   "CALCulate:TRANsform:HISTogram:RANGe:LOWer -1.000",
-                                  "CALCulate:TRANsform:HISTogram:RANGe:LOWer 1.000",
+                                  "CALCulate:TRANsform:HISTogram:RANGe:LOWer 1500.000",
+                                  "CALCulate:TRANsform:HISTogram:RANGe:UPPer 1.510",
+                                  "CALCulate:TRANsform:HISTogram:RANGe:LOWer -0.00000025",
                                   "CALCulate:TRANsform:HISTogram:CLEar",
                                   "CALCulate:TRANsform:HISTogram:RANGe:AUTO 1",
                               }));
-    EXPECT_EQ(underLock, std::vector<bool>(7, true));
+    EXPECT_EQ(underLock, std::vector<bool>(9, true));
     EXPECT_FALSE(function.pauseRequested);
+}
+
+TEST_F(HistogramCommandTest, ABoundThatIsNotANumberIsRefusedWithAMessage)
+{
+    C<QRadioButton>(1039)->click();
+    meter.ClearWrites();
+    for (const char* typed : {"abc", "", "1.5x", "1,5", "--1", "1e"}) {
+        for (const int set : {1042, 1044}) {
+            C<QLineEdit>(set == 1042 ? 1015 : 1014)->setText(typed);
+            const MessageBoxSeen seen = AnswerMessageBox([&] { C<QPushButton>(set)->click(); });
+            EXPECT_TRUE(seen.shown) << typed;
+            EXPECT_EQ(seen.text, voltora::views::kTypedNumberMessage) << typed;
+        }
+    }
+    EXPECT_TRUE(meter.Writes().empty());
 }
 
 TEST_F(HistogramCommandTest, DrawingOptionsSendNothing)

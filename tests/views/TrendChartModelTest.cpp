@@ -54,6 +54,10 @@ TEST_F(TrendChartModelTest, DcVoltageOn2VLabelsAndDisplayRange)
     EXPECT_EQ(texts[0], "-2.000 ");
     EXPECT_EQ(texts[1], "0.000 ");
     EXPECT_EQ(texts[2], "2.000 ");
+    // Around 1.503 V the labels need a fourth decimal to differ.
+    model.SetBounds(1.5031, 1.5029);
+    EXPECT_EQ(model.ScaleLabelTexts(), (std::array<std::string, 3>{"1.5029 ", "1.5030 ", "1.5031 "}));
+    model.SetBounds(2.0, -2.0);
     const auto rows = model.ScaleLabelRows();
     EXPECT_EQ(rows[0], 102);
     EXPECT_EQ(rows[1], 57);

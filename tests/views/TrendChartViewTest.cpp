@@ -10,6 +10,7 @@
 #include "functions/ViewData.h"
 #include "functions/ViewFlags.h"
 #include "views/CDlgTrendChart.h"
+#include "views/ViewText.h"
 #include "views/CStaticTrendChart.h"
 
 #include <QComboBox>
@@ -177,20 +178,26 @@ TEST_F(TrendChartViewTest, ManualScaleIsTypedWithItsPrefix)
     // Outside the guards, or not a finite number: ignored.
     C<QLineEdit>(1015)->setText("1e22");  // 1e19 with the prefix m
     C<QPushButton>(1022)->click();
-    C<QLineEdit>(1015)->setText("nan");
-    C<QPushButton>(1022)->click();
     EXPECT_DOUBLE_EQ(Scale().High(), 0.005);
     C<QLineEdit>(1015)->setText("1e-13");  // 1e-16
     C<QPushButton>(1022)->click();
     EXPECT_DOUBLE_EQ(Scale().High(), 0.005);
-    // A text that is not a number reads as 0, which is allowed.
-    C<QLineEdit>(1015)->setText("abc");
+    // A text that is not a number is refused with a message, not read as 0.
     C<QComboBox>(1072)->setCurrentIndex(4);
+    for (const char* typed : {"abc", "nan", "1.5V", ""}) {
+        C<QLineEdit>(1015)->setText(typed);
+        const MessageBoxSeen seen = AnswerMessageBox([&] { C<QPushButton>(1022)->click(); });
+        EXPECT_TRUE(seen.shown) << typed;
+        EXPECT_EQ(seen.text, voltora::views::kTypedNumberMessage) << typed;
+        EXPECT_DOUBLE_EQ(Scale().High(), 0.005) << typed;
+    }
+    // Decimals count in full.
+    C<QLineEdit>(1015)->setText("1.51");
     C<QPushButton>(1022)->click();
-    EXPECT_EQ(Scale().High(), 0.0);
+    EXPECT_DOUBLE_EQ(Scale().High(), 1.51);
 
     view.UpdateTrend(Snapshot("REC", {1.0}));
-    EXPECT_EQ(Scale().High(), 0.0);  // Manual: unchanged by the data
+    EXPECT_DOUBLE_EQ(Scale().High(), 1.51);  // Manual: unchanged by the data
     EXPECT_EQ(Scale().Low(), -5.0);
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <cmath>
 #include <limits>
 #include <string>
@@ -124,6 +126,26 @@ TEST(TypedLimit, ReadsTheTextWithItsPrefixAndRefusesOutOfRangeValues)
     EXPECT_FALSE(TypedLimit("", "p"));
 }
 
+TEST(ParseTypedNumber, ReadsWholeDecimalNumbersAndNothingElse)
+{
+    const struct {
+        const char* text;
+        std::optional<double> value;
+    } cases[] = {
+        {"1.51", 1.51},   {"-1.49", -1.49}, {"+2", 2.0},        {".5", 0.5},      {"5.", 5.0},
+        {"2E-3", 2e-3},   {"-2.5e+1", -25.0}, {" 7 ", 7.0},     {"0", 0.0},       {"1e22", 1e22},
+        {"", std::nullopt}, {"abc", std::nullopt}, {"1.5m", std::nullopt}, {"1,5", std::nullopt},
+        {"-", std::nullopt}, {".", std::nullopt}, {"1e", std::nullopt}, {"e5", std::nullopt},
+        {"nan", std::nullopt}, {"inf", std::nullopt}, {"1.2.3", std::nullopt}, {"1 2", std::nullopt},
+        {"0x10", std::nullopt}, {"--1", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseTypedNumber(c.text), c.value) << c.text;
+    }
+    EXPECT_DOUBLE_EQ(TypedScaleBound(QString::fromLatin1("15"), 3).value_or(0.0), 0.015);
+    EXPECT_FALSE(TypedScaleBound(QString::fromLatin1("15x"), 3).has_value());
+}
+
 TEST(ParseTypedValue, KeepsALeadingSign)
 {
     EXPECT_DOUBLE_EQ(ParseTypedValue("-1 "), -1.0);
@@ -169,6 +191,33 @@ TEST(ScaleLabels, PrintThreeDecimalsAndThePrefixText)
     EXPECT_EQ(CompactScaledText(1500.0), "1.500k");
     EXPECT_EQ(CompactScaledText(-1.0), "-1.000");
     EXPECT_EQ(CompactScaledText(0.0), "0.000");
+}
+
+TEST(ScaleLabels, NeighbouringLabelsGetTheDecimalsThatTellThemApart)
+{
+    const struct {
+        std::array<double, 3> values;
+        std::array<const char*, 3> scale;
+        std::array<const char*, 3> compact;
+    } cases[] = {
+        {{-2.0, 0.0, 2.0}, {"-2.000 ", "0.000 ", "2.000 "}, {"-2.000", "0.000", "2.000"}},
+        {{1.5029, 1.5030, 1.5031}, {"1.5029 ", "1.5030 ", "1.5031 "}, {"1.5029", "1.5030", "1.5031"}},
+        {{1.503102, 1.503105, 1.503108}, {"1.503102 ", "1.503105 ", "1.503108 "}, {"1.503102", "1.503105", "1.503108"}},
+        {{0.0015029, 0.001503, 0.0015031}, {"1.5029m", "1.5030m", "1.5031m"}, {"1.5029m", "1.5030m", "1.5031m"}},
+        {{1.0, 1.0, 1.0}, {"1.000 ", "1.000 ", "1.000 "}, {"1.000", "1.000", "1.000"}},  // equal stays short
+    };
+    for (const auto& c : cases) {
+        const auto [low, middle, high] = c.values;
+        const auto scale = ScaleLabelTexts(low, middle, high);
+        const auto compact = CompactScaledTexts(low, middle, high);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(scale[i], c.scale[i]) << low << " " << high;
+            EXPECT_EQ(compact[i], c.compact[i]) << low << " " << high;
+        }
+    }
+    EXPECT_EQ(CountText(314.0), "314");
+    EXPECT_EQ(CountText(0.0), "0");
+    EXPECT_EQ(CountText(1500.0), "1.500k");
 }
 
 TEST(PrefixFactor, IsAPowerOfAThousandAroundTheBlank)

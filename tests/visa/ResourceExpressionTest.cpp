@@ -1,5 +1,7 @@
 #include "visa/ResourceExpression.h"
 
+#include "support/ScopedLocale.h"
+
 #include <gtest/gtest.h>
 
 namespace voltora::visa {
@@ -35,6 +37,16 @@ INSTANTIATE_TEST_SUITE_P(
         ExpressionCase{"USB?::INSTR", "USB::INSTR", false},  // "?" alone needs one character
         ExpressionCase{"A*B", "AAAB", true},  // "*" repeats the element before it
         ExpressionCase{"A*B", "ACB", false}));
+
+// Under a Turkish locale std::tolower('I') is not 'i'; letters still match
+// their other case.
+TEST(ResourceExpressionLocale, LettersMatchTheirOtherCaseUnderATurkishLocale)
+{
+    VOLTORA_USE_LOCALE(turkish, "tr_TR.UTF-8");
+    EXPECT_TRUE(MatchesExpression("usb?*instr", "USB0::0x1234::0x5678::SN1::INSTR"));
+    EXPECT_TRUE(MatchesExpression("USB?*INSTR", "usb0::0x1234::0x5678::sn1::instr"));
+    EXPECT_FALSE(MatchesExpression("USB?*INSTR", "USB0::0x1234::0x5678::SN1::RAW"));
+}
 
 }  // namespace
 }  // namespace voltora::visa

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 #include <sys/wait.h>
 
 namespace {
@@ -92,6 +93,40 @@ TEST(ScpiToolTest, ScriptsTheSimulatedMeterByDefault)
     EXPECT_NE(reading.find(" ADC"), std::string::npos) << output;
     const double value = std::strtod(reading.c_str(), nullptr);
     EXPECT_LT(std::abs(value), 9.9e37) << output;
+}
+
+TEST(ScpiToolTest, AQuestionMarkInTheHeaderMakesAQueryAndOptionsForceEither)
+{
+    const std::string tool = std::string("env -u VOLTORA_VISA_LIBRARY ") + VOLTORA_SCPI_PATH;
+    // Replies go to standard output and the trace ("> " lines, what the
+    // meter received) to standard error, so only their presence is checked.
+    const struct {
+        const char* arguments;
+        int status;
+        std::vector<std::string> present;
+        std::vector<std::string> absent;
+    } cases[] = {
+        // A query with an argument after its header: the table's points.
+        {" 'TEMP:MDEF:THER:TRAN:POIN? KITS90'", 0, {"1|-6.457738E-03|-270.0,2|"}, {}},
+        // A "?" in an argument alone makes no query: sent, nothing read.
+        {" --trace 'FUNC \"VOLT:DC?\"' FUNCTION?", 0, {"> FUNC \"VOLT:DC?\"\n", "\"VOLT\"\n"}, {"no reply"}},
+        // Forced to read a reply the meter never sends.
+        {" --query 'SYST:BEEP:STAT OFF'", 1, {"voltora-scpi: no reply to SYST:BEEP:STAT OFF\n"}, {}},
+        // Forced to send only.
+        {" --trace --write FUNCTION?", 0, {"> FUNCTION?\n"}, {"\"VOLT\"", "no reply"}},
+        {" --trace --query FUNCTION?", 0, {"> FUNCTION?\n", "\"VOLT\"\n"}, {"no reply"}},
+    };
+    for (const auto& c : cases) {
+        int status = -1;
+        const std::string output = RunCommand(tool + c.arguments, status);
+        EXPECT_EQ(status, c.status) << c.arguments << "\n" << output;
+        for (const std::string& text : c.present) {
+            EXPECT_NE(output.find(text), std::string::npos) << c.arguments << ": " << text << "\n" << output;
+        }
+        for (const std::string& text : c.absent) {
+            EXPECT_EQ(output.find(text), std::string::npos) << c.arguments << ": " << text << "\n" << output;
+        }
+    }
 }
 
 TEST(ScpiToolTest, UnreachableMeterExitsWithAMessage)

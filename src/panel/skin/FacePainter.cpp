@@ -293,9 +293,9 @@ void DrawTerminals(QPainter& painter)
 
 }  // namespace
 
-QImage DrawInstrumentFace(QSize size)
+QImage DrawInstrumentFace(QSize size, qreal ratio)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image = ArtworkImage(size, ratio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -318,9 +318,9 @@ QImage DrawInstrumentFace(QSize size)
     return image;
 }
 
-QImage DrawBrandLogo(QSize size)
+QImage DrawBrandLogo(QSize size, qreal ratio)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image = ArtworkImage(size, ratio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);

@@ -1,5 +1,6 @@
 #include "panel/skin/KeyPainter.h"
 
+#include "panel/skin/FacePainter.h"
 #include "panel/skin/SkinFonts.h"
 
 #include <QFontMetricsF>
@@ -111,9 +112,9 @@ void DrawArrow(QPainter& painter, const QRectF& face, KeyLegendKind kind, const 
 
 }  // namespace
 
-QImage DrawKey(const KeyDesign& design, QSize size, bool pushed)
+QImage DrawKey(const KeyDesign& design, QSize size, bool pushed, qreal ratio)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image = ArtworkImage(size, ratio);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);

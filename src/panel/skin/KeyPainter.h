@@ -31,6 +31,6 @@ struct KeyDesign {
 };
 
 // An image of `size` with transparent corners.
-QImage DrawKey(const KeyDesign& design, QSize size, bool pushed);
+QImage DrawKey(const KeyDesign& design, QSize size, bool pushed, qreal ratio = 1.0);
 
 }  // namespace voltora::panel

@@ -1,5 +1,7 @@
 #include "panel/skin/SkinArtwork.h"
 
+#include <QGuiApplication>
+
 #include "panel/skin/FacePainter.h"
 #include "panel/skin/KeyPainter.h"
 #include "panel/skin/SkinFonts.h"
@@ -110,7 +112,7 @@ QSize SkinArtwork::ImageSize(const QString& file)
     return entry != nullptr ? entry->size : QSize();
 }
 
-QImage SkinArtwork::Draw(const QString& file)
+QImage SkinArtwork::Draw(const QString& file, qreal ratio)
 {
     const ArtworkEntry* entry = Find(file);
     if (entry == nullptr) {
@@ -119,24 +121,27 @@ QImage SkinArtwork::Draw(const QString& file)
     SkinFonts::InstallFontSubstitutions();
     switch (entry->kind) {
     case ArtworkKind::Face:
-        return DrawInstrumentFace(entry->size);
+        return DrawInstrumentFace(entry->size, ratio);
     case ArtworkKind::Logo:
-        return DrawBrandLogo(entry->size);
+        return DrawBrandLogo(entry->size, ratio);
     case ArtworkKind::Key:
         break;
     }
-    return DrawKey(entry->design, entry->size, entry->pushed);
+    return DrawKey(entry->design, entry->size, entry->pushed, ratio);
 }
 
 QPixmap SkinArtwork::Pixmap(const QString& file)
 {
-    const auto cached = cache_.constFind(file);
+    // Drawn for the screen's device pixel ratio (2 at a 200 % scale).
+    const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    const QString key = file + QLatin1Char('@') + QString::number(ratio);
+    const auto cached = cache_.constFind(key);
     if (cached != cache_.constEnd()) {
         return cached.value();
     }
-    const QImage image = Draw(file);
+    const QImage image = Draw(file, ratio);
     QPixmap pixmap = image.isNull() ? QPixmap() : QPixmap::fromImage(image);
-    cache_.insert(file, pixmap);
+    cache_.insert(key, pixmap);
     return pixmap;
 }
 

@@ -18,10 +18,12 @@ public:
     static QStringList ImageNames();
     // The drawn size of an image; an invalid size when the name is unknown.
     static QSize ImageSize(const QString& file);
-    // Draws the image; a null image when the name is unknown.
-    static QImage Draw(const QString& file);
+    // Draws the image at device pixel ratio `ratio` (its size in logical
+    // pixels stays ImageSize); a null image when the name is unknown.
+    static QImage Draw(const QString& file, qreal ratio = 1.0);
 
-    // The image as a pixmap, drawn on first use and kept.
+    // The image as a pixmap drawn for the application's device pixel ratio,
+    // drawn on first use and kept.
     QPixmap Pixmap(const QString& file);
 
 private:

@@ -153,5 +153,34 @@ TEST(SkinArtwork, UnknownNamesGiveNothingAndPixmapsAreKept)
     EXPECT_TRUE(artwork.Pixmap("missing.png").isNull());
 }
 
+// On a screen scaled to 200 % the artwork is drawn with twice the pixels,
+// not drawn at 1x and enlarged: its edges and legends are finer than the 1x
+// image blown up.
+TEST(SkinArtwork, ArtworkIsDrawnAtTheDevicePixelRatio)
+{
+    ASSERT_TRUE(test::QtApplicationReady());
+    for (const char* file : {"ZAN_front_ID_.png", "OK_button_01.png", "logo_UI.png"}) {
+        SCOPED_TRACE(file);
+        const QSize size = SkinArtwork::ImageSize(file);
+        const QImage sharp = SkinArtwork::Draw(file, 2.0);
+        ASSERT_FALSE(sharp.isNull());
+        EXPECT_EQ(sharp.size(), size * 2);
+        EXPECT_DOUBLE_EQ(sharp.devicePixelRatio(), 2.0);
+        EXPECT_EQ(sharp.deviceIndependentSize().toSize(), size);
+
+        const QImage enlarged = SkinArtwork::Draw(file, 1.0)
+                                    .scaled(size * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                                    .convertToFormat(sharp.format());
+        long long changed = 0;
+        for (int y = 0; y < sharp.height(); ++y) {
+            for (int x = 0; x < sharp.width(); ++x) {
+                changed += sharp.pixel(x, y) != enlarged.pixel(x, y) ? 1 : 0;
+            }
+        }
+        // Drawn anew, at least a few hundred pixels of every edge differ.
+        EXPECT_GT(changed, 300);
+    }
+}
+
 }  // namespace
 }  // namespace voltora::panel
