@@ -42,6 +42,8 @@ KEYS = {
 CLIENT_HEIGHT = 621
 VIEW_LIST = (650, 343)
 CLOSE_LIMIT_S = 1.0
+# Once the close is taken the program joins its workers and ends.
+EXIT_LIMIT_S = 10.0
 ENDINGS = ("after save", "dialog open", "after save", "main window only")
 
 
@@ -91,6 +93,7 @@ class Session:
         self.sim = None
         self.app = None
         self.origin = None  # the panel's top-left on the screen
+        self.port = None  # the meter's raw socket port
         self.save_took = None  # from confirming the file dialog to the file's being there
         # How the run ends: after the save, the close going to every
         # top-level window; or with the file dialog still open, the close
@@ -169,7 +172,8 @@ class Session:
         match = re.search(r"socket=(\d+)", ready)
         if not match:
             raise RunFailure(f"voltora-sim did not get ready: {ready!r}")
-        resource = f"TCPIP0::127.0.0.1::{match.group(1)}::SOCKET"
+        self.port = int(match.group(1))
+        resource = f"TCPIP0::127.0.0.1::{self.port}::SOCKET"
         self.app_log = open(os.path.join(self.workdir, f"program-{self.index:03d}.txt"), "wb")
         # The file dialog starts in the program's working folder.
         self.app = subprocess.Popen([self.args.voltora, "--resource", resource], env=self.env,
@@ -192,12 +196,19 @@ class Session:
             self.press(key)
         self.picture("keys")
         # Views: the list's first row, then the keyboard moves the selection
-        # (bar meter, trend chart, histogram) and Home goes back to the math view.
+        # (bar meter, trend chart, histogram; each chart is left once the
+        # meter has been asked for its data) and Home goes back to the math view.
         self.click(self.origin[0] + VIEW_LIST[0] + 30, self.origin[1] + VIEW_LIST[1] + 8)
-        for key in ("Down", "Down", "Down", "Home"):
+        for key, asked in (("Down", None), ("Down", "> CALCulate:TRENd:"),
+                           ("Down", "> CALCulate:TRANsform:HISTogram:"), ("Home", None)):
             self.xdotool("key", key)
             time.sleep(self.args.step_delay)
+            if asked:
+                self.wait(f"the view's {asked!r}", lambda: asked in self.transcript(), limit=10)
         self.picture("views")
+        # The keys reached the meter: range 2 V, then DC current.
+        for sent in ('> VOLT:DC:RANGE 2\n', '> FUNC "CURR:DC"\n'):
+            self.wait(f"the walk's {sent.strip()!r}", lambda: sent in self.transcript(), limit=10)
         self.save()
 
     def open_save_menu(self, mouse):
@@ -245,22 +256,55 @@ class Session:
         self.wait("the file dialog to go", lambda: not self.visible_windows("^Save As$"), limit=10)
         time.sleep(random.uniform(0.0, 0.5))
 
+    def connected(self):
+        """Whether a TCP connection to the meter's port is established (the
+        program's side, from /proc/net/tcp)."""
+        with open("/proc/net/tcp") as handle:
+            for line in handle.readlines()[1:]:
+                fields = line.split()
+                if fields[3] == "01" and int(fields[2].split(":")[1], 16) == self.port:
+                    return True
+        return False
+
+    def close_taken(self, offset):
+        """The close sequence has run: "REFresh" arrived after `offset` of the
+        transcript, no main window is shown and the connection is closed."""
+        if self.app.poll() is not None:
+            return True
+        with open(self.transcript_path, "rb") as handle:
+            handle.seek(offset)
+            if b"> REFresh\n" not in handle.read():
+                return False
+        if re.search(r" mapped .* Voltora$", self.wm_close("list"), re.MULTILINE):
+            return False
+        return not self.connected()
+
     def close_and_check(self):
+        """Sends the close; returns how long it took to be taken and how long
+        until the program had ended."""
         self.picture("before-close")
         windows = self.wm_close("list")
         before = len(self.messages())
+        offset = os.path.getsize(self.transcript_path)
         if self.ending == "main window only":
             self.wm_close("close", "Voltora")
         else:
             self.wm_close("close")
         sent = time.monotonic()
-        while self.app.poll() is None and time.monotonic() - sent < CLOSE_LIMIT_S:
-            time.sleep(0.005)
+        while not self.close_taken(offset) and time.monotonic() - sent < CLOSE_LIMIT_S:
+            time.sleep(0.01)
         took = time.monotonic() - sent
-        if self.app.poll() is None:
+        if not self.close_taken(offset):
             self.keep_evidence(windows)
             raise RunFailure(f"the close was not taken within {CLOSE_LIMIT_S:.0f} s; windows:\n"
                              + windows)
+        try:
+            self.app.wait(timeout=EXIT_LIMIT_S)
+        except subprocess.TimeoutExpired:
+            self.keep_evidence(windows)
+            raise RunFailure(f"the program took the close but had not ended {EXIT_LIMIT_S:.0f} s "
+                             "later")
+        ended = time.monotonic() - sent
         if self.app.returncode != 0:
             raise RunFailure(f"the program ended with {self.app.returncode}")
         self.stop_sim()
@@ -272,7 +316,7 @@ class Session:
         after = messages[refreshes[0] + 1:]
         if any("?" not in m for m in after) or len(after) > 1:
             raise RunFailure(f"sent after REFresh: {after}")
-        return took
+        return took, ended
 
     def keep_evidence(self, windows):
         os.makedirs(self.args.artifacts, exist_ok=True)
@@ -338,12 +382,13 @@ def main():
             session.start()
             walked = time.monotonic()
             session.walk()
-            took = session.close_and_check()
+            took, ended = session.close_and_check()
             save = f", save {session.save_took:.2f} s" if session.save_took is not None else ""
             with lock:
                 times.append(took)
                 print(f"run {index + 1}/{args.runs} ({session.ending}): start "
-                      f"{walked - begun:.1f} s{save}, closed in {took * 1000:.0f} ms", flush=True)
+                      f"{walked - begun:.1f} s{save}, close taken in {took * 1000:.0f} ms, "
+                      f"ended after {ended * 1000:.0f} ms", flush=True)
         except RunFailure as failure:
             with lock:
                 failures.append(index)
