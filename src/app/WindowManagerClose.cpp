@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QByteArray>
-#include <QMetaObject>
 
 #if VOLTORA_HAVE_XCB
 #include <QGuiApplication>
@@ -81,16 +80,18 @@ bool WindowManagerClose::nativeEventFilter(const QByteArray& eventType, void* me
     if (!window->testAttribute(Qt::WA_WState_Created) || client->window != window->effectiveWinId()) {
         return false;
     }
-    if (IsBlocked(window)) {
-        // Outside the native event handling, from whichever event loop runs
-        // next (the modal dialog's own).
-        QMetaObject::invokeMethod(window, onBlockedClose, Qt::QueuedConnection);
+    if (!IsBlocked(window)) {
+        // Qt closes a window that is not blocked.
+        return false;
     }
+    // At once, not queued: the event loop may be held up next (a dialog
+    // that is ending joins its helper threads), and the close must not wait.
+    onBlockedClose();
+    return true;
 #else
     (void)eventType;
     (void)message;
 #endif
-    // Qt goes on with the request: it closes a window that is not blocked.
     return false;
 }
 

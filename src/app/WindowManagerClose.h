@@ -19,8 +19,10 @@ namespace voltora::app {
 // user who closes the main window then would see nothing happen, and the
 // close sequence would never run. This filter looks at the X11 client
 // messages before Qt does and, when the request is for the watched window
-// and the window is blocked, calls `onBlockedClose` from the event loop.
-// Requests for a window that is not blocked are left to Qt's own handling.
+// and the window is blocked, calls `onBlockedClose` at once (on the
+// user-interface thread, inside Qt's handling of window-system events) and
+// takes the request. Requests for a window that is not blocked are left to
+// Qt's own handling.
 //
 // On other platforms than X11 the filter does nothing.
 class WindowManagerClose : public QAbstractNativeEventFilter {

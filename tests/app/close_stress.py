@@ -73,6 +73,7 @@ class Display:
             self.process.kill()
             raise RuntimeError("Xvfb did not start")
         self.name = ":" + number.decode().strip()
+        self.pointer = None  # where xdotool last moved the pointer
 
     def close(self):
         self.process.terminate()
@@ -103,15 +104,21 @@ class Session:
 
     # ---- helpers -----------------------------------------------------------
     def xdotool(self, *words, check=True):
-        result = subprocess.run(["xdotool", *words], env=self.env, capture_output=True, text=True,
-                                timeout=20)
+        try:
+            result = subprocess.run(["xdotool", *words], env=self.env, capture_output=True,
+                                    text=True, timeout=20)
+        except subprocess.TimeoutExpired:
+            raise RunFailure(f"xdotool {' '.join(words)} did not return")
         if check and result.returncode != 0:
             raise RunFailure(f"xdotool {' '.join(words)}: {result.stderr.strip()}")
         return result.stdout
 
     def wm_close(self, *words):
-        result = subprocess.run([self.args.wm_close, *words], env=self.env, capture_output=True,
-                                text=True, timeout=20)
+        try:
+            result = subprocess.run([self.args.wm_close, *words], env=self.env,
+                                    capture_output=True, text=True, timeout=20)
+        except subprocess.TimeoutExpired:
+            raise RunFailure(f"wm-close {' '.join(words)} did not return")
         if result.returncode != 0:
             raise RunFailure(f"wm-close {' '.join(words)}: {result.stderr.strip()}")
         return result.stdout
@@ -144,9 +151,13 @@ class Session:
         return [line[2:] for line in self.transcript().splitlines() if line.startswith("> ")]
 
     def click(self, x, y):
-        # (mousemove --sync would wait for a motion that never comes when the
-        # pointer is already there.)
-        self.xdotool("mousemove", str(x), str(y), "sleep", "0.02", "click", "1")
+        # xdotool's mousemove can wait for a motion that never comes when the
+        # pointer is already there: then only click.
+        if self.display.pointer == (x, y):
+            self.xdotool("click", "1")
+        else:
+            self.xdotool("mousemove", str(x), str(y), "sleep", "0.02", "click", "1")
+            self.display.pointer = (x, y)
 
     def picture(self, name):
         """A picture of the screen, when --pictures asks for them."""
@@ -192,8 +203,17 @@ class Session:
 
     def walk(self):
         self.picture("started")
-        for key in ("ACV", "DCV", "F1", "F3", "Run", "Run", "Shift", "DCV"):
-            self.press(key)
+        # Each group of keys, clicked with a short pause between them, then
+        # what the meter must have received for it before the walk goes on.
+        for keys, expected in ((("ACV",), '> FUNC "VOLT:AC"\n'), (("DCV",), '> FUNC "VOLT:DC"\n'),
+                               (("F1", "F3"), "> VOLT:DC:RANGE 2\n"), (("Run", "Run"), None),
+                               (("Shift", "DCV"), '> FUNC "CURR:DC"\n')):
+            offset = os.path.getsize(self.transcript_path)
+            for key in keys:
+                self.press(key)
+            if expected:
+                self.wait(f"{expected.strip()!r} after {'+'.join(keys)}",
+                          lambda: expected in self.transcript()[offset:], limit=10)
         self.picture("keys")
         # Views: the list's first row, then the keyboard moves the selection
         # (bar meter, trend chart, histogram; each chart is left once the
@@ -206,9 +226,6 @@ class Session:
             if asked:
                 self.wait(f"the view's {asked!r}", lambda: asked in self.transcript(), limit=10)
         self.picture("views")
-        # The keys reached the meter: range 2 V, then DC current.
-        for sent in ('> VOLT:DC:RANGE 2\n', '> FUNC "CURR:DC"\n'):
-            self.wait(f"the walk's {sent.strip()!r}", lambda: sent in self.transcript(), limit=10)
         self.save()
 
     def open_save_menu(self, mouse):
