@@ -24,6 +24,14 @@
 
 namespace {
 
+// A window that goes away while it is looked at (the program is ending)
+// makes its requests fail with BadWindow: it is then left out instead of
+// ending this program.
+int IgnoreErrors(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
 struct TopLevel {
     Window id = 0;
     std::string name;
@@ -114,6 +122,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "wm-close: cannot open the display\n");
         return 1;
     }
+    XSetErrorHandler(IgnoreErrors);
     const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     // The windows cannot change under us while the server is grabbed.
