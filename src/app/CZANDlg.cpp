@@ -9,6 +9,7 @@
 #include "app/MessageQueue.h"
 #include "app/ProgramIcon.h"
 #include "app/ReadingsFile.h"
+#include "app/WindowManagerClose.h"
 #include "functions/IFrontPanel.h"
 #include "link/CConectWithNI.h"
 #include "panel/CFrontPanel.h"
@@ -74,10 +75,13 @@ CZANDlg::CZANDlg(voltora::app::ShellHooks hooks, voltora::app::MessageQueue* mes
     SetConnectedMenus(false);
     // Escape and Enter must not close the window or a view.
     qApp->installEventFilter(this);
+    windowManagerClose = std::make_unique<voltora::app::WindowManagerClose>(
+        this, [this] { CloseFromWindowManager(); });
 }
 
 CZANDlg::~CZANDlg()
 {
+    windowManagerClose.reset();
     qApp->removeEventFilter(this);
     // The panel goes first: it stops and joins every function's worker
     // before its function objects go, and the views it feeds outlive it.
@@ -177,6 +181,11 @@ void CZANDlg::OnConnect()
 
 bool CZANDlg::ConnectTo(const std::string& resource)
 {
+    // A connect dialog that was still open when the window was closed ends
+    // here: the session has ended for good.
+    if (closed) {
+        return false;
+    }
     if (!CConectWithNI::Instance()->Open(resource.c_str())) {
         // After the connection's own message, if it showed one.
         ShowMessage(QStringLiteral("Failed to connect"), QStringLiteral("Error"), MessageIcon::Error);
@@ -319,6 +328,9 @@ void CZANDlg::CloseSession()
         return;
     }
     closed = true;
+    // No message box opens once the window is closing: a box would keep
+    // the program running with the main window gone.
+    messages->Stop();
     // Connected: the current worker ends after its cycle, "REFresh" is sent
     // and the connection closed (a command the worker is inside then fails
     // as a broken transfer does).
@@ -329,6 +341,34 @@ void CZANDlg::done(int result)
 {
     CloseSession();
     QDialog::done(result);
+}
+
+void CZANDlg::CloseFromWindowManager()
+{
+    CloseSession();
+    // Each popup and modal dialog above this window ends as if cancelled,
+    // the top one first, so that every modal run returns to its caller and
+    // the window's own run can end. A widget that stays shown after its
+    // reject is hidden; the bound only guards against one that reappears.
+    constexpr int kMostWindowsToEnd = 32;
+    for (int left = kMostWindowsToEnd; left > 0; --left) {
+        QWidget* top = QApplication::activePopupWidget();
+        if (top == nullptr) {
+            top = QApplication::activeModalWidget();
+        }
+        if (top == nullptr || top == this) {
+            break;
+        }
+        if (auto* dialog = qobject_cast<QDialog*>(top)) {
+            dialog->reject();
+        } else {
+            top->close();
+        }
+        if (top->isVisible()) {
+            top->hide();
+        }
+    }
+    done(QDialog::Rejected);
 }
 
 bool CZANDlg::eventFilter(QObject* watched, QEvent* event)

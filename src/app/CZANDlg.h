@@ -22,6 +22,7 @@ class QMenuBar;
 
 namespace voltora::app {
 class MessageQueue;
+class WindowManagerClose;
 }
 
 // The main window: the front panel across the top, one of the four analysis
@@ -84,6 +85,11 @@ public:
 
     // Ends the window; with a connection open, first the close sequence.
     void done(int result) override;
+    // The window manager's close request while a modal dialog runs above
+    // this window (Qt itself drops such a request): the close sequence runs
+    // at once, every open popup and modal dialog ends as if cancelled, and
+    // the window ends.
+    void CloseFromWindowManager();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -110,6 +116,7 @@ private:
     QWidget* currentView = nullptr;
     std::map<QString, QWidget*> viewRegistry;
     CDlgTempSensor* sensorDialog = nullptr;
+    std::unique_ptr<voltora::app::WindowManagerClose> windowManagerClose;
     QString helpDocumentPath;
     bool closed = false;
 };

@@ -54,10 +54,17 @@ std::size_t MessageQueue::PendingCount() const
     return state->messages.size();
 }
 
+void MessageQueue::Stop()
+{
+    std::lock_guard<std::mutex> guard(state->mutex);
+    state->stopped = true;
+    state->messages.clear();
+}
+
 void MessageQueue::Enqueue(const std::shared_ptr<State>& state, Message message)
 {
     std::lock_guard<std::mutex> guard(state->mutex);
-    if (state->queue == nullptr) {
+    if (state->queue == nullptr || state->stopped) {
         return;
     }
     state->messages.push_back(std::move(message));

@@ -40,6 +40,10 @@ public:
     // Messages posted and not yet shown.
     std::size_t PendingCount() const;
 
+    // Drops the messages not yet shown and every later one: the program is
+    // closing. A box already open stays until it is closed; none follows it.
+    void Stop();
+
 private:
     struct Message {
         QString text;
@@ -54,6 +58,7 @@ private:
         MessageQueue* queue = nullptr;
         std::deque<Message> messages;
         bool deliveryScheduled = false;
+        bool stopped = false;
     };
 
     static void Enqueue(const std::shared_ptr<State>& state, Message message);

@@ -74,6 +74,29 @@ TEST(MessageQueueTest, MessagesPostedWhileABoxIsOpenFollowIt)
     EXPECT_EQ(deepest, 1);  // never two boxes at once
 }
 
+TEST(MessageQueueTest, StopDropsWaitingAndLaterMessagesButNotTheOpenBox)
+{
+    std::vector<QString> opened;
+    MessageQueue* queuePointer = nullptr;
+    MessageQueue queue([&](QWidget*, const QString& text, const QString&, MessageIcon) {
+        opened.push_back(text);
+        if (text == "open") {
+            // The program closes while this box is open, with one more waiting.
+            queuePointer->Post("waiting", "Error");
+            queuePointer->Stop();
+            queuePointer->Post("later", "Error");
+            ProcessPendingEvents();
+        }
+    });
+    queuePointer = &queue;
+    queue.Post("open", "Error");
+    ProcessPendingEvents();
+    queue.Post("after", "Error");
+    ProcessPendingEvents();
+    EXPECT_EQ(opened, (std::vector<QString>{"open"}));
+    EXPECT_EQ(queue.PendingCount(), 0u);
+}
+
 TEST(MessageQueueTest, ReportsAfterTheQueueHasGoneAreDropped)
 {
     std::atomic<int> shownCount{0};
