@@ -52,6 +52,11 @@ bool ReadingLog::Submit(const std::string& function, const std::string& reading,
             return false;
         }
         queue.push_back(std::move(entry));
+        if (!writerWaiting) {
+            // The writer is busy and takes everything queued when it is done:
+            // no wake-up call needed, which keeps Submit cheap.
+            return true;
+        }
     }
     wake.notify_one();
     return true;
@@ -80,6 +85,16 @@ void ReadingLog::Stop(const std::string& reason)
 
 bool ReadingLog::WriteLine(const std::string& text, std::string& error)
 {
+    std::uint64_t whole = 0;
+    return WriteLines(text, whole, error);
+}
+
+bool ReadingLog::WriteLines(const std::string& text, std::uint64_t& wholeLines, std::string& error)
+{
+    // One write() for all the lines there are now: each is in the file (the
+    // kernel's cache) as soon as it could be formatted, none waits in a
+    // buffer of this process.
+    wholeLines = 0;
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -88,16 +103,23 @@ bool ReadingLog::WriteLine(const std::string& text, std::string& error)
         }
         if (n <= 0) {
             error = n < 0 ? std::strerror(errno) : "nothing could be written";
-            if (done > 0) {
-                // Take the cut-off line back so that every line in the file
-                // is whole (not possible on a pipe; harmless there).
-                if (::ftruncate(fd, static_cast<off_t>(fileSize)) == 0) {
-                    ::lseek(fd, static_cast<off_t>(fileSize), SEEK_SET);
-                }
+            // Keep the whole lines written; take back a line cut off part-way
+            // (not possible on a pipe; harmless there).
+            const std::size_t lastEnd = done == 0 ? std::string::npos : text.rfind('\n', done - 1);
+            const std::size_t keep = lastEnd == std::string::npos ? 0 : lastEnd + 1;
+            for (std::size_t i = 0; i < keep; ++i) {
+                wholeLines += text[i] == '\n' ? 1 : 0;
             }
+            if (keep < done && ::ftruncate(fd, static_cast<off_t>(fileSize + keep)) == 0) {
+                ::lseek(fd, static_cast<off_t>(fileSize + keep), SEEK_SET);
+            }
+            fileSize += keep;
             return false;
         }
         done += static_cast<std::size_t>(n);
+    }
+    for (const char c : text) {
+        wholeLines += c == '\n' ? 1 : 0;
     }
     fileSize += text.size();
     unsynced = true;
@@ -128,29 +150,32 @@ void ReadingLog::Run()
         {
             std::unique_lock<std::mutex> guard(mutex);
             const auto ready = [&] { return !queue.empty() || finishRequested; };
+            writerWaiting = true;
             if (unsynced) {
                 wake.wait_until(guard, lastSync + options.syncInterval, ready);
             } else {
                 wake.wait(guard, ready);
             }
+            writerWaiting = false;
             batch.swap(queue);
             finishing = finishRequested;
             reason = finishReason;
         }
-        for (LogReading& entry : batch) {
+        if (!batch.empty()) {
+            std::string chunk;
+            std::uint64_t gapLines = 0;
             const std::uint64_t droppedNow = dropped.load();
             if (droppedNow > droppedWritten) {
-                if (!WriteLine(LogGapLine(droppedNow - droppedWritten), error)) {
-                    writeFailed = true;
-                    break;
-                }
+                chunk += LogGapLine(droppedNow - droppedWritten);
                 droppedWritten = droppedNow;
+                gapLines = 1;
             }
-            if (!WriteLine(LogRow(entry), error)) {
-                writeFailed = true;
-                break;
+            for (const LogReading& entry : batch) {
+                chunk += LogRow(entry);
             }
-            rows.fetch_add(1);
+            std::uint64_t whole = 0;
+            writeFailed = !WriteLines(chunk, whole, error);
+            rows.fetch_add(whole > gapLines ? whole - gapLines : 0);
         }
         batch.clear();
         if (writeFailed) {

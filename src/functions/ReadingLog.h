@@ -80,7 +80,10 @@ public:
 
 private:
     void Run();
-    // Writes all of `text` as one line; false (with `error`) on failure.
+    // Writes all of `text` (whole lines); false (with `error`) on failure,
+    // after which the file ends on the last whole line written, whose count
+    // is in `wholeLines`.
+    bool WriteLines(const std::string& text, std::uint64_t& wholeLines, std::string& error);
     bool WriteLine(const std::string& text, std::string& error);
     void SyncIfDue(bool force);
 
@@ -95,6 +98,7 @@ private:
     std::condition_variable wake;
     std::deque<LogReading> queue;
     bool finishRequested = false;
+    bool writerWaiting = false;
     std::string finishReason;
 
     std::atomic<std::uint64_t> rows{0};
