@@ -3,11 +3,14 @@
 #include "AppWindowFixture.h"
 #include "app/MainMenu.h"
 #include "app/ReadingLogControl.h"
+#include "functions/ReadingLog.h"
 
 #include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+
+#include <thread>
 
 using namespace voltora::app;
 using namespace voltora::app::testing;
@@ -109,6 +112,41 @@ TEST_F(ReadingLogWindowTest, DisconnectEndsTheLogWithItsReason)
     const QStringList lines = FileLines(path);
     ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(lines.last(), QStringLiteral("# end: disconnected; %1 rows").arg(RowCount(lines)));
+}
+
+TEST_F(ReadingLogWindowTest, ClosingTheWindowEndsTheLogAsClosedNotAsALostLink)
+{
+    ASSERT_TRUE(ConnectSimulated());
+    const QString path = dir.filePath(QStringLiteral("closed.csv"));
+    shell.saveFiles.push_back(path);
+    Window().OnStartLogging();
+    ASSERT_TRUE(WaitUntil([&] { return Window().Logging()->RowsWritten() >= 3; }));
+    Window().done(0);
+    const QStringList lines = FileLines(path);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.last(), QStringLiteral("# end: program closed; %1 rows").arg(RowCount(lines)));
+}
+
+TEST_F(ReadingLogWindowTest, ALogEndedByTheWorkerUpdatesTheWindowQuietly)
+{
+    ASSERT_TRUE(ConnectSimulated());
+    const QString path = dir.filePath(QStringLiteral("lost.csv"));
+    shell.saveFiles.push_back(path);
+    Window().OnStartLogging();
+    ASSERT_TRUE(WaitUntil([&] { return Window().Logging()->RowsWritten() >= 3; }));
+    // What a worker does when the meter stops answering, from its own thread.
+    std::thread worker([] { voltora::functions::EndActiveReadingLog(voltora::functions::kLinkLostReason); });
+    worker.join();
+    ASSERT_TRUE(WaitUntil([&] { return !Window().Logging()->IsLogging(); }));
+    EXPECT_TRUE(Window().Logging()->Indicator()->isHidden());
+    EXPECT_TRUE(IsEnabled(kStartLoggingCommand));
+    EXPECT_FALSE(IsEnabled(kStopLoggingCommand));
+    EXPECT_TRUE(ShownTexts().empty());
+    const QStringList lines = FileLines(path);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.last(), QStringLiteral("# end: %1; %2 rows")
+                                .arg(QLatin1String(voltora::functions::kLinkLostReason))
+                                .arg(RowCount(lines)));
 }
 
 TEST_F(ReadingLogWindowTest, AWriteFailureStopsLoggingWithOneMessage)
