@@ -17,9 +17,10 @@ namespace voltora::functions {
 
 // A continuous log of readings in a file (ReadingLogFormat). The thread that
 // receives readings only queues them (Submit never blocks and never touches
-// the file); a writer thread of the log's own writes each line with one
-// write() as soon as it has it, and syncs the file to the disk at least once
-// a second, so a crash or power cut loses at most the last second.
+// the file); a writer thread of the log's own writes the rows queued so far
+// with one write() as soon as it has them (no line waits in a buffer of the
+// process, so a killed program loses nothing written), and syncs the file to
+// the disk at least once a second, so a power cut loses at most the last second.
 //
 // The queue is bounded: a reading that finds it full is dropped and counted;
 // the count is written into the file at the gap and in the end line.

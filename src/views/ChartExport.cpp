@@ -60,6 +60,15 @@ int Shown(int count, double range)
     return limit < static_cast<double>(count) ? std::max(0, static_cast<int>(limit)) : count;
 }
 
+// The device pixel ratio of the screen the chart is shown on.
+qreal ScreenRatio(QWidget* chart)
+{
+    if (const QWindow* window = chart->window()->windowHandle()) {
+        return window->devicePixelRatio();
+    }
+    return chart->devicePixelRatioF();
+}
+
 }  // namespace
 
 std::string TrendChartCsv(const TrendChartModel& model)
@@ -105,14 +114,6 @@ QImage ChartImage(QWidget* chart, qreal devicePixelRatio)
 void SetChartFileChooser(ChartFileChooser chooser)
 {
     Chooser() = std::move(chooser);
-}
-
-static qreal ScreenRatio(QWidget* chart)
-{
-    if (const QWindow* window = chart->window()->windowHandle()) {
-        return window->devicePixelRatio();
-    }
-    return chart->devicePixelRatioF();
 }
 
 bool SaveChartImage(QWidget* chart, const QString& name)
