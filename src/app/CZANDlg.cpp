@@ -8,16 +8,23 @@
 #include "app/MainWindowLayout.h"
 #include "app/MessageQueue.h"
 #include "app/ProgramIcon.h"
+#include "app/ReadingLogControl.h"
 #include "app/ReadingsFile.h"
 #include "app/WindowManagerClose.h"
+#include "functions/CZANFunction.h"
 #include "functions/IFrontPanel.h"
 #include "link/CConectWithNI.h"
 #include "panel/CFrontPanel.h"
+#include "panel/PanelShortcuts.h"
 #include "scpi/Commands.h"
+#include "scpi/InstrumentExchange.h"
 #include "views/CDlgBarMeter.h"
 #include "views/CDlgHistogram.h"
 #include "views/CDlgTrendChart.h"
 #include "views/CDlgZANMath.h"
+#include "views/CStaticHistogramChart.h"
+#include "views/CStaticTrendChart.h"
+#include "views/ChartExport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,6 +78,14 @@ CZANDlg::CZANDlg(voltora::app::ShellHooks hooks, voltora::app::MessageQueue* mes
     layout->addWidget(client);
 
     BuildClientArea();
+    logging = new voltora::app::ReadingLogControl(
+        panel,
+        [this](const QString& text) {
+            ShowMessage(text, QStringLiteral("Logging"), MessageIcon::Error);
+        },
+        this);
+    connect(logging, &voltora::app::ReadingLogControl::LoggingChanged, this,
+            [this] { SetLoggingMenus(); });
     ConnectMenu();
     SetConnectedMenus(false);
     // Escape and Enter must not close the window or a view.
@@ -109,6 +124,7 @@ void CZANDlg::BuildClientArea()
     panel->hide();
     CreateViews();
     panel->SetSensorDialogOpener([this] { OpenSensorDialog(); });
+    voltora::panel::InstallPanelShortcuts(panel);
     panel->move(0, 0);
     panel->show();
     panel->setFocus();
@@ -136,6 +152,18 @@ void CZANDlg::CreateViews()
     histogramView = new CDlgHistogram(panel, client);
     place(histogramView, "Histogram");
     panel->SetViews(mathView, barMeterView, trendChartView, histogramView);
+
+    // Both charts export their picture and data (context menu and keys).
+    voltora::views::InstallChartExport(trendChartView, trendChartView->Chart(),
+                                       QStringLiteral("trend-chart"), [this] {
+                                           return voltora::views::TrendChartCsv(
+                                               trendChartView->Chart()->Model());
+                                       });
+    voltora::views::InstallChartExport(histogramView, histogramView->Chart(),
+                                       QStringLiteral("histogram"), [this] {
+                                           return voltora::views::HistogramChartCsv(
+                                               histogramView->Chart()->Model());
+                                       });
 }
 
 void CZANDlg::ConnectMenu()
@@ -149,6 +177,8 @@ void CZANDlg::ConnectMenu()
         {kSlopePositiveCommand, &CZANDlg::OnSlopePositive},
         {kSlopeNegativeCommand, &CZANDlg::OnSlopeNegative},
         {kSaveCommand, &CZANDlg::OnSaveData},
+        {kStartLoggingCommand, &CZANDlg::OnStartLogging},
+        {kStopLoggingCommand, &CZANDlg::OnStopLogging},
         {kDocumentationCommand, &CZANDlg::OnDocumentation},
         {kAboutCommand, &CZANDlg::OnAbout},
     };
@@ -161,6 +191,15 @@ void CZANDlg::SetConnectedMenus(bool connected)
 {
     menu->Action(voltora::app::kConnectCommand)->setEnabled(!connected);
     menu->Action(voltora::app::kDisconnectCommand)->setEnabled(connected);
+    SetLoggingMenus();
+}
+
+void CZANDlg::SetLoggingMenus()
+{
+    const bool logging = this->logging != nullptr && this->logging->IsLogging();
+    menu->Action(voltora::app::kStartLoggingCommand)
+        ->setEnabled(!logging && CConectWithNI::Instance()->IsConnected());
+    menu->Action(voltora::app::kStopLoggingCommand)->setEnabled(logging);
 }
 
 void CZANDlg::ShowMessage(const QString& text, const QString& caption, MessageIcon icon)
@@ -191,6 +230,7 @@ bool CZANDlg::ConnectTo(const std::string& resource)
         ShowMessage(QStringLiteral("Failed to connect"), QStringLiteral("Error"), MessageIcon::Error);
         return false;
     }
+    connectedResource = resource;
     SetConnectedMenus(true);
     panel->PostMessage(WM_PANEL_SYNC);
     return true;
@@ -203,6 +243,9 @@ void CZANDlg::ConnectWhenShown(const std::string& resource)
 
 void CZANDlg::OnDisconnect()
 {
+    // A log in progress ends first, with its reason, while the worker still
+    // runs: every reading it got is in the file.
+    logging->Stop("disconnected");
     // Handled before it returns: the worker is suspended and "REFresh" sent
     // before the connection goes.
     panel->SendMessage(WM_PANEL_STOP);
@@ -262,6 +305,39 @@ void CZANDlg::OnSaveData()
     if (outcome.result != SaveResult::Saved) {
         ShowMessage(voltora::app::SaveOutcomeMessage(outcome, path), caption, MessageIcon::Error);
     }
+}
+
+// ---- Continuous logging ----------------------------------------------------
+
+void CZANDlg::OnStartLogging()
+{
+    const QString caption = QStringLiteral("Start logging");
+    if (!CConectWithNI::Instance()->IsConnected()) {
+        ShowMessage(QStringLiteral("Connect to a meter first: only its readings can be logged."),
+                    caption, MessageIcon::Warning);
+        return;
+    }
+    const QString path = hooks.chooseLogFile ? hooks.chooseLogFile() : hooks.chooseSaveFile();
+    if (path.isEmpty()) {
+        return;
+    }
+    // The identity for the header, asked with the worker held between
+    // cycles, as every command of the user-interface thread is.
+    std::string identity;
+    if (CZANFunction* function = panel->CurrentFunction()) {
+        CZANFunction::PauseGuard paused(*function);
+        identity = voltora::scpi::QueryReply(CConectWithNI::kIdentityProbe, 256);
+    }
+    QString error;
+    if (!logging->Start(path, identity, connectedResource, error)) {
+        ShowMessage(QStringLiteral("Cannot create %1: %2").arg(path, error), caption,
+                    MessageIcon::Error);
+    }
+}
+
+void CZANDlg::OnStopLogging()
+{
+    logging->Stop("logging stopped");
 }
 
 // ---- Help ------------------------------------------------------------------
@@ -328,6 +404,11 @@ void CZANDlg::CloseSession()
         return;
     }
     closed = true;
+    // Before the close sequence cuts the link: the log ends with its own
+    // reason, not as a lost link.
+    if (logging != nullptr) {
+        logging->Stop("program closed");
+    }
     // No message box opens once the window is closing: a box would keep
     // the program running with the main window gone.
     messages->Stop();

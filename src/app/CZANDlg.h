@@ -23,6 +23,7 @@ class QMenuBar;
 namespace voltora::app {
 class MessageQueue;
 class WindowManagerClose;
+class ReadingLogControl;
 }
 
 // The main window: the front panel across the top, one of the four analysis
@@ -54,6 +55,9 @@ public:
     void OnSlopePositive();
     void OnSlopeNegative();
     void OnSaveData();
+    // Asks for a file and logs every reading from now on into it.
+    void OnStartLogging();
+    void OnStopLogging();
     void OnDocumentation();
     void OnAbout();
 
@@ -75,6 +79,7 @@ public:
     CDlgTempSensor* SensorDialog() const { return sensorDialog; }
 
     CFrontPanel* Panel() const { return panel; }
+    voltora::app::ReadingLogControl* Logging() const { return logging; }
     QListWidget* ViewList() const { return viewList; }
     QAction* Action(int command) const { return menu->Action(command); }
     QMenuBar* MenuBar() const { return menuBar; }
@@ -99,6 +104,7 @@ private:
     void CreateViews();
     void ConnectMenu();
     void SetConnectedMenus(bool connected);
+    void SetLoggingMenus();
     void ShowMessage(const QString& text, const QString& caption, voltora::app::MessageIcon icon);
     void CloseSession();
 
@@ -118,5 +124,7 @@ private:
     CDlgTempSensor* sensorDialog = nullptr;
     std::unique_ptr<voltora::app::WindowManagerClose> windowManagerClose;
     QString helpDocumentPath;
+    voltora::app::ReadingLogControl* logging = nullptr;
+    std::string connectedResource;
     bool closed = false;
 };

@@ -8,29 +8,34 @@ namespace voltora::app {
 
 MainMenu::MainMenu(QMenuBar* bar)
 {
+    // "&" marks each entry's mnemonic (Alt+C opens "Control", then C picks
+    // "Connect"); the texts shown are the names without it.
     const auto add = [this](QMenu* menu, const char* text, int command) {
         QAction* action = menu->addAction(QString::fromLatin1(text));
         action->setData(command);
         actions[command] = action;
         return action;
     };
-    QMenu* control = bar->addMenu(QStringLiteral("Control"));
-    add(control, "Connect", kConnectCommand);
-    add(control, "Disconnect", kDisconnectCommand);
+    QMenu* control = bar->addMenu(QStringLiteral("&Control"));
+    add(control, "&Connect", kConnectCommand);
+    add(control, "&Disconnect", kDisconnectCommand);
 
-    QMenu* acquire = bar->addMenu(QStringLiteral("Acquire"));
-    add(acquire, "Delay", kDelayCommand);
-    add(acquire, "Samples/Trigger", kSamplesCommand);
-    QMenu* output = acquire->addMenu(QStringLiteral("VMC Out"));
-    add(output, "Pos", kSlopePositiveCommand)->setCheckable(true);
-    add(output, "Neg", kSlopeNegativeCommand)->setCheckable(true);
+    QMenu* acquire = bar->addMenu(QStringLiteral("&Acquire"));
+    add(acquire, "&Delay", kDelayCommand);
+    add(acquire, "&Samples/Trigger", kSamplesCommand);
+    QMenu* output = acquire->addMenu(QStringLiteral("&VMC Out"));
+    add(output, "&Pos", kSlopePositiveCommand)->setCheckable(true);
+    add(output, "&Neg", kSlopeNegativeCommand)->setCheckable(true);
+    acquire->addSeparator();
+    add(acquire, "Start &logging...", kStartLoggingCommand);
+    add(acquire, "S&top logging", kStopLoggingCommand);
 
-    QMenu* save = bar->addMenu(QStringLiteral("Save"));
-    add(save, "Save data", kSaveCommand);
+    QMenu* save = bar->addMenu(QStringLiteral("&Save"));
+    add(save, "&Save data", kSaveCommand);
 
-    QMenu* help = bar->addMenu(QStringLiteral("Help"));
-    add(help, "Documentation", kDocumentationCommand);
-    add(help, "About Voltora", kAboutCommand);
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    add(help, "&Documentation", kDocumentationCommand);
+    add(help, "&About Voltora", kAboutCommand);
 }
 
 QAction* MainMenu::Action(int command) const

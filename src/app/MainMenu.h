@@ -19,10 +19,13 @@ enum MenuCommand : int {
     kSaveCommand = 32785,
     kAboutCommand = 32788,
     kDocumentationCommand = 32789,
+    kStartLoggingCommand = 32790,
+    kStopLoggingCommand = 32791,
 };
 
 // The menu bar: "Control" (Connect, Disconnect), "Acquire" (Delay,
-// Samples/Trigger, "VMC Out" with Pos and Neg, both checkable), "Save"
+// Samples/Trigger, "VMC Out" with Pos and Neg, both checkable, then "Start
+// logging..." and "Stop logging"), "Save"
 // (Save data) and "Help" (Documentation, About Voltora). Each action carries
 // its command number as data.
 class MainMenu {

@@ -48,6 +48,20 @@ QString ChooseSaveFile()
     return dialog.selectedFiles().constFirst();
 }
 
+QString ChooseLogFile()
+{
+    QFileDialog dialog(nullptr, QStringLiteral("Start logging"), QString(),
+                       QString::fromLatin1(kSaveFileFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromLatin1(kSaveFileSuffix));
+    dialog.selectFile(QStringLiteral("voltora-log.csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
 }  // namespace
 
 ShellHooks DefaultShellHooks()
@@ -56,6 +70,7 @@ ShellHooks DefaultShellHooks()
     hooks.showMessage = ShowMessageBox;
     hooks.runDialog = [](QDialog& dialog) { return dialog.exec(); };
     hooks.chooseSaveFile = ChooseSaveFile;
+    hooks.chooseLogFile = ChooseLogFile;
     hooks.openDocument = [](const QUrl& document) { return QDesktopServices::openUrl(document); };
     return hooks;
 }

@@ -27,6 +27,9 @@ struct ShellHooks {
     std::function<int(QDialog& dialog)> runDialog;
     // Asks for the name of a readings file to write; empty when cancelled.
     std::function<QString()> chooseSaveFile;
+    // Asks for the name of a reading log to write; empty when cancelled.
+    // When not set, chooseSaveFile asks.
+    std::function<QString()> chooseLogFile;
     // Opens a local document with the desktop's handler.
     std::function<bool(const QUrl& document)> openDocument;
 };

@@ -250,6 +250,8 @@ private:
     void RunWorker(voltora::platform::WorkerThread& self, WorkerKind kind,
                    const boost::function<bool()>& fetch);
     void FetchViewData();
+    // Worker: hands the reading just fetched to the active reading log, if any.
+    void LogLatestReading();
     void WaitForStoredReadings();
 
     std::unique_ptr<voltora::platform::WorkerThread> thread;

@@ -3,6 +3,7 @@
 
 #include "functions/CZANFunction.h"
 
+#include "functions/ReadingLog.h"
 #include "functions/ViewData.h"
 #include "functions/ViewFlags.h"
 #include "platform/Clock.h"
@@ -58,7 +59,16 @@ void CZANFunction::RunWorker(voltora::platform::WorkerThread& self, WorkerKind k
 {
     workerOfThisThread = this;
     const CycleShape shape = ShapeOf(kind);
-    const auto fetchOnce = [&] { return fetch ? fetch() : FetchReading(); };
+    const auto fetchOnce = [&] {
+        if (!(fetch ? fetch() : FetchReading())) {
+            // The meter stopped answering: a reading log in progress ends
+            // with a line saying so.
+            voltora::functions::EndActiveReadingLog(voltora::functions::kLinkLostReason);
+            return false;
+        }
+        LogLatestReading();
+        return true;
+    };
 
     while (running) {
         {
@@ -94,6 +104,14 @@ void CZANFunction::RunWorker(voltora::platform::WorkerThread& self, WorkerKind k
             voltora::platform::SleepMs(kPauseAfterCycleMs);
         }
         PostReadingMessage();
+    }
+}
+
+void CZANFunction::LogLatestReading()
+{
+    // Only queued here: the log's own thread formats and writes it.
+    if (const auto log = voltora::functions::ActiveReadingLog()) {
+        log->Submit(name.Get(), GetReadingText(), GetBaseUnit(), GetRangeText());
     }
 }
 

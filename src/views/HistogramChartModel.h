@@ -53,6 +53,9 @@ public:
     // The bin counts, lowest bin first; at most kBinCapacity are kept.
     void SetBins(int count, const double* counts);
     int BinCount() const { return static_cast<int>(bins.size()); }
+    const std::vector<double>& Bins() const { return bins; }
+    double BelowCount() const { return belowCount; }
+    double AboveCount() const { return aboveCount; }
 
     void SetBounds(double low, double high);
     double Low() const { return low; }

@@ -73,6 +73,7 @@ public:
     // The trend values, oldest first; at most kPointCapacity are kept.
     void SetData(int count, const double* values);
     int Count() const { return static_cast<int>(yValues.size()); }
+    const std::vector<double>& Values() const { return yValues; }
 
     // The polyline: the first min(count, x-range + 1) points, each at
     // x = i * pixels per point + plot left and its value mapped so that the
