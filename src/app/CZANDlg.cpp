@@ -7,8 +7,10 @@
 #include "app/CDlgTempSensor.h"
 #include "app/MainWindowLayout.h"
 #include "app/MessageQueue.h"
+#include "app/LastResource.h"
 #include "app/ProgramIcon.h"
 #include "app/ReadingsFile.h"
+#include "app/UiPause.h"
 #include "functions/IFrontPanel.h"
 #include "link/CConectWithNI.h"
 #include "panel/CFrontPanel.h"
@@ -71,7 +73,19 @@ CZANDlg::CZANDlg(voltora::app::ShellHooks hooks, voltora::app::MessageQueue* mes
 
     BuildClientArea();
     ConnectMenu();
+    lastResource = voltora::app::LoadLastResource();
     SetConnectedMenus(false);
+
+    // A meter that goes away costs one time-out and one message: the first
+    // failed exchange ends the session's traffic, and the window learns of
+    // it on its own thread.
+    CConectWithNI* connection = CConectWithNI::Instance();
+    connection->SetStopAtFirstFailure(true);
+    connection->SetFailureListener([this] {
+        QMetaObject::invokeMethod(this, [this] { OnLinkFailure(); }, Qt::QueuedConnection);
+    });
+    connect(panel, &CFrontPanel::WorkerEnded, this, &CZANDlg::OnLinkFailure);
+    voltora::app::UiPause::Install();
     // Escape and Enter must not close the window or a view.
     qApp->installEventFilter(this);
 }
@@ -79,6 +93,9 @@ CZANDlg::CZANDlg(voltora::app::ShellHooks hooks, voltora::app::MessageQueue* mes
 CZANDlg::~CZANDlg()
 {
     qApp->removeEventFilter(this);
+    voltora::app::UiPause::Uninstall();
+    CConectWithNI::Instance()->SetFailureListener({});
+    CConectWithNI::Instance()->SetStopAtFirstFailure(false);
     // The panel goes first: it stops and joins every function's worker
     // before its function objects go, and the views it feeds outlive it.
     delete panel;
@@ -140,6 +157,7 @@ void CZANDlg::ConnectMenu()
     const std::pair<int, void (CZANDlg::*)()> handlers[] = {
         {kConnectCommand, &CZANDlg::OnConnect},
         {kDisconnectCommand, &CZANDlg::OnDisconnect},
+        {kReconnectCommand, &CZANDlg::OnReconnect},
         {kDelayCommand, &CZANDlg::OnDelay},
         {kSamplesCommand, &CZANDlg::OnSamplesPerTrigger},
         {kSlopePositiveCommand, &CZANDlg::OnSlopePositive},
@@ -157,6 +175,7 @@ void CZANDlg::SetConnectedMenus(bool connected)
 {
     menu->Action(voltora::app::kConnectCommand)->setEnabled(!connected);
     menu->Action(voltora::app::kDisconnectCommand)->setEnabled(connected);
+    menu->Action(voltora::app::kReconnectCommand)->setEnabled(!connected && !lastResource.empty());
 }
 
 void CZANDlg::ShowMessage(const QString& text, const QString& caption, MessageIcon icon)
@@ -169,6 +188,7 @@ void CZANDlg::ShowMessage(const QString& text, const QString& caption, MessageIc
 void CZANDlg::OnConnect()
 {
     CDlgProtocol dialog(CConectWithNI::Instance(), this);
+    dialog.PrefillLastResource(lastResource);
     if (hooks.runDialog(dialog) != QDialog::Accepted) {
         return;
     }
@@ -182,9 +202,54 @@ bool CZANDlg::ConnectTo(const std::string& resource)
         ShowMessage(QStringLiteral("Failed to connect"), QStringLiteral("Error"), MessageIcon::Error);
         return false;
     }
+    lastResource = resource;
+    voltora::app::SaveLastResource(resource);
     SetConnectedMenus(true);
+    SetLinkState(CFrontPanel::LinkState::Connected);
     panel->PostMessage(WM_PANEL_SYNC);
     return true;
+}
+
+void CZANDlg::OnReconnect()
+{
+    if (lastResource.empty() || CConectWithNI::Instance()->IsConnected()) {
+        return;
+    }
+    ConnectTo(lastResource);
+}
+
+void CZANDlg::OnLinkFailure()
+{
+    CConectWithNI* connection = CConectWithNI::Instance();
+    if (closed || linkState != CFrontPanel::LinkState::Connected || !connection->IsConnected()) {
+        return;
+    }
+    // One message for the episode (a failed write shows none by itself),
+    // then the session is closed: nothing sent to a meter that is gone.
+    connection->ReportFailureOnce();
+    SetLinkState(CFrontPanel::LinkState::LinkLost);
+    connection->Close();
+    SetConnectedMenus(false);
+}
+
+void CZANDlg::SetLinkState(CFrontPanel::LinkState state)
+{
+    linkState = state;
+    panel->SetLinkState(state);
+    setWindowTitle(TitleFor(state, lastResource));
+}
+
+QString CZANDlg::TitleFor(CFrontPanel::LinkState state, const std::string& resource)
+{
+    QString title = QStringLiteral("Voltora");
+    if (state == CFrontPanel::LinkState::Disconnected || resource.empty()) {
+        return title;
+    }
+    title += QStringLiteral(" - ") + QString::fromStdString(resource);
+    if (state == CFrontPanel::LinkState::LinkLost) {
+        title += QStringLiteral(" (link lost)");
+    }
+    return title;
 }
 
 void CZANDlg::ConnectWhenShown(const std::string& resource)
@@ -199,6 +264,7 @@ void CZANDlg::OnDisconnect()
     panel->SendMessage(WM_PANEL_STOP);
     CConectWithNI::Instance()->Close();
     SetConnectedMenus(false);
+    SetLinkState(CFrontPanel::LinkState::Disconnected);
 }
 
 // ---- Acquisition settings --------------------------------------------------

@@ -19,9 +19,10 @@ enum MenuCommand : int {
     kSaveCommand = 32785,
     kAboutCommand = 32788,
     kDocumentationCommand = 32789,
+    kReconnectCommand = 32790,
 };
 
-// The menu bar: "Control" (Connect, Disconnect), "Acquire" (Delay,
+// The menu bar: "Control" (Connect, Disconnect, Reconnect), "Acquire" (Delay,
 // Samples/Trigger, "VMC Out" with Pos and Neg, both checkable), "Save"
 // (Save data) and "Help" (Documentation, About Voltora). Each action carries
 // its command number as data.

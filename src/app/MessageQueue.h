@@ -41,6 +41,8 @@ public:
     std::size_t PendingCount() const;
 
 private:
+    static constexpr int kDeferralMs = 50;
+
     struct Message {
         QString text;
         QString caption;

@@ -8,7 +8,9 @@
 #include "platform/Clock.h"
 #include "scpi/AcquisitionCommands.h"
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -40,6 +42,8 @@ thread_local const CZANFunction* workerOfThisThread = nullptr;
 
 constexpr unsigned kPauseAfterCycleMs = 200;
 
+std::atomic<unsigned> defaultPollFloorMs{CZANFunction::kDefaultPollFloorMs};
+
 }  // namespace
 
 void CZANFunction::StartWorkerOfKind(WorkerKind kind, boost::function<bool()> fetch)
@@ -58,9 +62,28 @@ void CZANFunction::RunWorker(voltora::platform::WorkerThread& self, WorkerKind k
 {
     workerOfThisThread = this;
     const CycleShape shape = ShapeOf(kind);
-    const auto fetchOnce = [&] { return fetch ? fetch() : FetchReading(); };
+    const auto fetchOnce = [&] {
+        if (!(fetch ? fetch() : FetchReading())) {
+            return false;
+        }
+        ++readingCount;
+        return true;
+    };
+    // A failed fetch ends the worker; the panel is told so that it can show
+    // what happened instead of the last reading.
+    const auto endOnFailure = [&] { PostPanelMessage(WM_PANEL_WORKER_ENDED); };
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point nextCycle = Clock::now();
 
     while (running) {
+        // A meter that answers at once must not be polled flat out: a cycle
+        // starts no sooner than the poll floor after the previous one. The
+        // wait is outside the lock, so a suspension still takes effect
+        // before the next cycle.
+        const Clock::time_point now = Clock::now();
+        if (now < nextCycle) {
+            std::this_thread::sleep_for(nextCycle - now);
+        }
         {
             std::unique_lock<voltora::platform::CriticalSection> guard(lock);
             // Suspension is checked with the lock held: SuspendWorker changes
@@ -73,7 +96,9 @@ void CZANFunction::RunWorker(voltora::platform::WorkerThread& self, WorkerKind k
                 }
                 continue;
             }
+            nextCycle = Clock::now() + std::chrono::milliseconds(pollFloorMs.load());
             if (!fetchOnce()) {
+                endOnFailure();
                 return;
             }
             if (shape.postAfterFetch) {
@@ -81,9 +106,11 @@ void CZANFunction::RunWorker(voltora::platform::WorkerThread& self, WorkerKind k
             }
             FetchViewData();
             if (shape.secondFetch && !fetchOnce()) {
+                endOnFailure();
                 return;
             }
             if (shape.autoRangeStep && GetRangeModeText() == "Auto" && !UpdateAutoRange()) {
+                endOnFailure();
                 return;
             }
             ApplyPendingSettings();
@@ -191,4 +218,14 @@ bool CZANFunction::IsWorkerRunning() const
 bool CZANFunction::IsWorkerParked() const
 {
     return thread && thread->IsParked();
+}
+
+void CZANFunction::SetDefaultPollFloor(unsigned milliseconds)
+{
+    defaultPollFloorMs = milliseconds;
+}
+
+unsigned CZANFunction::DefaultPollFloor()
+{
+    return defaultPollFloorMs.load();
 }
