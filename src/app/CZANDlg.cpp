@@ -316,7 +316,10 @@ void CZANDlg::OnSaveData()
         return;
     }
     const SaveOutcome outcome = voltora::app::SaveMeterReadings(*panel->CurrentFunction(), path);
-    if (outcome.result != SaveResult::Saved) {
+    // A meter that stopped answering has been reported once for the whole
+    // episode (the file is left as it was); a second box would say the same.
+    const bool linkReported = outcome.result == SaveResult::NoReply && CConectWithNI::Instance()->HasFailed();
+    if (outcome.result != SaveResult::Saved && !linkReported) {
         ShowMessage(voltora::app::SaveOutcomeMessage(outcome, path), caption, MessageIcon::Error);
     }
 }
