@@ -3,6 +3,7 @@
 // longest stall measured with its own event loop; Reconnect; the resource
 // kept between runs; no reading shown that the meter did not send.
 #include "AppWindowFixture.h"
+#include "StallMeter.h"
 #include "app/CDlgProtocol.h"
 #include "app/LastResource.h"
 #include "app/MainMenu.h"
@@ -100,38 +101,6 @@ private:
     std::atomic<State> state{State::Healthy};
     std::mutex mutex;
     std::string silentPrefix;
-};
-
-// The longest time the user-interface thread's event loop went without
-// running a 1 ms timer: the longest stall of the window while it runs.
-class StallMeter {
-public:
-    StallMeter()
-    {
-        timer.setInterval(1);
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [this] { Tick(); });
-        clock.start();
-        timer.start();
-    }
-    qint64 LongestMs() const { return longest; }
-    bool SawBusyCursor() const { return sawBusyCursor; }
-
-private:
-    void Tick()
-    {
-        const qint64 now = clock.elapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-        const QCursor* cursor = QGuiApplication::overrideCursor();
-        sawBusyCursor = sawBusyCursor || (cursor != nullptr && cursor->shape() == Qt::BusyCursor);
-    }
-
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    bool sawBusyCursor = false;
 };
 
 class LinkLossTest : public AppWindowFixture {
