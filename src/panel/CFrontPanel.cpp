@@ -144,11 +144,7 @@ void CFrontPanel::Notify(const QString& controlName)
     }
     HandleKey(controlName);
     // Keys clicked while a function change ran, in the order clicked.
-    while (!busy && !queuedKeys.empty()) {
-        const QString next = queuedKeys.front();
-        queuedKeys.pop_front();
-        HandleKey(next);
-    }
+    HandleQueuedKeys();
 }
 
 void CFrontPanel::HandleKey(const QString& controlName)

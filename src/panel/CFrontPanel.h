@@ -164,6 +164,8 @@ private:
     // From now on only readings fetched later count as live.
     void ForgetReadings();
     void HandleKey(const QString& controlName);
+    void HandleQueuedKeys();
+    void ScheduleQueuedKeys();
 
     voltora::panel::SkinControl* Control(const QString& name) const;
     void SetControlText(voltora::panel::SkinControl* control, const std::string& text);

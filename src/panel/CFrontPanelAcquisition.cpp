@@ -113,10 +113,10 @@ void CFrontPanel::SwitchFunction(const std::string& keyWord)
     // The pauses below let the window paint (the main window makes pauses
     // on this thread run its event loop); keys clicked meanwhile wait.
     struct BusyScope {
-        explicit BusyScope(bool& flag) : flag(flag), outer(flag)
+        explicit BusyScope(CFrontPanel& panel) : panel(panel), outer(panel.busy)
         {
-            flag = true;
             if (!outer) {
+                panel.busy = true;
                 QGuiApplication::setOverrideCursor(Qt::BusyCursor);
             }
         }
@@ -124,12 +124,13 @@ void CFrontPanel::SwitchFunction(const std::string& keyWord)
         {
             if (!outer) {
                 QGuiApplication::restoreOverrideCursor();
-                flag = false;
+                panel.busy = false;
+                panel.ScheduleQueuedKeys();
             }
         }
-        bool& flag;
+        CFrontPanel& panel;
         bool outer;
-    } scope(busy);
+    } scope(*this);
     if (!running) {
         Initiate();
         running = true;
@@ -143,6 +144,25 @@ void CFrontPanel::SwitchFunction(const std::string& keyWord)
         return;
     }
     current->ResumeWorker();
+}
+
+void CFrontPanel::ScheduleQueuedKeys()
+{
+    // A change started by a key handles the keys queued during it as soon
+    // as it returns (Notify); one started otherwise (resynchronising after
+    // a connect) leaves them to the event loop.
+    if (!queuedKeys.empty()) {
+        QMetaObject::invokeMethod(this, [this] { HandleQueuedKeys(); }, Qt::QueuedConnection);
+    }
+}
+
+void CFrontPanel::HandleQueuedKeys()
+{
+    while (!busy && !queuedKeys.empty()) {
+        const QString next = queuedKeys.front();
+        queuedKeys.pop_front();
+        HandleKey(next);
+    }
 }
 
 void CFrontPanel::RunStop()
