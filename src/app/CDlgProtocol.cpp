@@ -171,3 +171,19 @@ void CDlgProtocol::accept()
     }
     QDialog::accept();
 }
+
+void CDlgProtocol::PrefillLastResource(const std::string& lastResource)
+{
+    static const std::string prefix = "TCPIP0::";
+    static const std::string suffix = "::inst0::INSTR";
+    if (lastResource.size() > prefix.size() + suffix.size() && lastResource.rfind(prefix, 0) == 0 &&
+        lastResource.compare(lastResource.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        const std::string host =
+            lastResource.substr(prefix.size(), lastResource.size() - prefix.size() - suffix.size());
+        vxi11Radio->setChecked(true);
+        OnVxi11();
+        addressEdit->setText(QString::fromStdString(host));
+    } else if (!lastResource.empty()) {
+        resourceCombo->setEditText(QString::fromStdString(lastResource));
+    }
+}

@@ -55,6 +55,11 @@ public:
     // made of the address.
     std::string ResourceString() const;
 
+    // Pre-fills the dialog with the resource used last: a VXI-11 resource
+    // chooses "VXI11" with its address filled in; any other resource is put
+    // in the combo box's text.
+    void PrefillLastResource(const std::string& lastResource);
+
     void accept() override;
 
 private:

@@ -6,11 +6,13 @@
 #include "app/CDlgSamplesTrigger.h"
 #include "app/CDlgTempSensor.h"
 #include "app/MainWindowLayout.h"
+#include "app/LastResource.h"
 #include "app/MessageQueue.h"
 #include "app/ProgramIcon.h"
 #include "app/ReadingLogControl.h"
 #include "app/ReadingsFile.h"
 #include "app/WindowManagerClose.h"
+#include "app/UiPause.h"
 #include "functions/CZANFunction.h"
 #include "functions/IFrontPanel.h"
 #include "link/CConectWithNI.h"
@@ -87,7 +89,19 @@ CZANDlg::CZANDlg(voltora::app::ShellHooks hooks, voltora::app::MessageQueue* mes
     connect(logging, &voltora::app::ReadingLogControl::LoggingChanged, this,
             [this] { SetLoggingMenus(); });
     ConnectMenu();
+    lastResource = voltora::app::LoadLastResource();
     SetConnectedMenus(false);
+
+    // A meter that goes away costs one time-out and one message: the first
+    // failed exchange ends the session's traffic, and the window learns of
+    // it on its own thread.
+    CConectWithNI* connection = CConectWithNI::Instance();
+    connection->SetStopAtFirstFailure(true);
+    connection->SetFailureListener([this] {
+        QMetaObject::invokeMethod(this, [this] { OnLinkFailure(); }, Qt::QueuedConnection);
+    });
+    connect(panel, &CFrontPanel::WorkerEnded, this, &CZANDlg::OnLinkFailure);
+    voltora::app::UiPause::Install();
     // Escape and Enter must not close the window or a view.
     qApp->installEventFilter(this);
     windowManagerClose = std::make_unique<voltora::app::WindowManagerClose>(
@@ -98,6 +112,9 @@ CZANDlg::~CZANDlg()
 {
     windowManagerClose.reset();
     qApp->removeEventFilter(this);
+    voltora::app::UiPause::Uninstall();
+    CConectWithNI::Instance()->SetFailureListener({});
+    CConectWithNI::Instance()->SetStopAtFirstFailure(false);
     // The panel goes first: it stops and joins every function's worker
     // before its function objects go, and the views it feeds outlive it.
     delete panel;
@@ -172,6 +189,7 @@ void CZANDlg::ConnectMenu()
     const std::pair<int, void (CZANDlg::*)()> handlers[] = {
         {kConnectCommand, &CZANDlg::OnConnect},
         {kDisconnectCommand, &CZANDlg::OnDisconnect},
+        {kReconnectCommand, &CZANDlg::OnReconnect},
         {kDelayCommand, &CZANDlg::OnDelay},
         {kSamplesCommand, &CZANDlg::OnSamplesPerTrigger},
         {kSlopePositiveCommand, &CZANDlg::OnSlopePositive},
@@ -191,6 +209,7 @@ void CZANDlg::SetConnectedMenus(bool connected)
 {
     menu->Action(voltora::app::kConnectCommand)->setEnabled(!connected);
     menu->Action(voltora::app::kDisconnectCommand)->setEnabled(connected);
+    menu->Action(voltora::app::kReconnectCommand)->setEnabled(!connected && !lastResource.empty());
     SetLoggingMenus();
 }
 
@@ -212,6 +231,7 @@ void CZANDlg::ShowMessage(const QString& text, const QString& caption, MessageIc
 void CZANDlg::OnConnect()
 {
     CDlgProtocol dialog(CConectWithNI::Instance(), this);
+    dialog.PrefillLastResource(lastResource);
     if (hooks.runDialog(dialog) != QDialog::Accepted) {
         return;
     }
@@ -231,9 +251,54 @@ bool CZANDlg::ConnectTo(const std::string& resource)
         return false;
     }
     connectedResource = resource;
+    lastResource = resource;
+    voltora::app::SaveLastResource(resource);
     SetConnectedMenus(true);
+    SetLinkState(CFrontPanel::LinkState::Connected);
     panel->PostMessage(WM_PANEL_SYNC);
     return true;
+}
+
+void CZANDlg::OnReconnect()
+{
+    if (lastResource.empty() || CConectWithNI::Instance()->IsConnected()) {
+        return;
+    }
+    ConnectTo(lastResource);
+}
+
+void CZANDlg::OnLinkFailure()
+{
+    CConectWithNI* connection = CConectWithNI::Instance();
+    if (closed || linkState != CFrontPanel::LinkState::Connected || !connection->IsConnected()) {
+        return;
+    }
+    // One message for the episode (a failed write shows none by itself),
+    // then the session is closed: nothing sent to a meter that is gone.
+    connection->ReportFailureOnce();
+    SetLinkState(CFrontPanel::LinkState::LinkLost);
+    connection->Close();
+    SetConnectedMenus(false);
+}
+
+void CZANDlg::SetLinkState(CFrontPanel::LinkState state)
+{
+    linkState = state;
+    panel->SetLinkState(state);
+    setWindowTitle(TitleFor(state, lastResource));
+}
+
+QString CZANDlg::TitleFor(CFrontPanel::LinkState state, const std::string& resource)
+{
+    QString title = QStringLiteral("Voltora");
+    if (state == CFrontPanel::LinkState::Disconnected || resource.empty()) {
+        return title;
+    }
+    title += QStringLiteral(" - ") + QString::fromStdString(resource);
+    if (state == CFrontPanel::LinkState::LinkLost) {
+        title += QStringLiteral(" (link lost)");
+    }
+    return title;
 }
 
 void CZANDlg::ConnectWhenShown(const std::string& resource)
@@ -251,6 +316,7 @@ void CZANDlg::OnDisconnect()
     panel->SendMessage(WM_PANEL_STOP);
     CConectWithNI::Instance()->Close();
     SetConnectedMenus(false);
+    SetLinkState(CFrontPanel::LinkState::Disconnected);
 }
 
 // ---- Acquisition settings --------------------------------------------------
@@ -302,7 +368,10 @@ void CZANDlg::OnSaveData()
         return;
     }
     const SaveOutcome outcome = voltora::app::SaveMeterReadings(*panel->CurrentFunction(), path);
-    if (outcome.result != SaveResult::Saved) {
+    // A meter that stopped answering has been reported once for the whole
+    // episode (the file is left as it was); a second box would say the same.
+    const bool linkReported = outcome.result == SaveResult::NoReply && CConectWithNI::Instance()->HasFailed();
+    if (outcome.result != SaveResult::Saved && !linkReported) {
         ShowMessage(voltora::app::SaveOutcomeMessage(outcome, path), caption, MessageIcon::Error);
     }
 }

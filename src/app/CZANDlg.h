@@ -2,6 +2,7 @@
 
 #include "app/MainMenu.h"
 #include "app/ShellHooks.h"
+#include "panel/CFrontPanel.h"
 
 #include <QDialog>
 #include <QString>
@@ -50,6 +51,8 @@ public:
     // ---- Menu commands ----------------------------------------------------
     void OnConnect();
     void OnDisconnect();
+    // Opens the resource used last again, exactly as Connect does.
+    void OnReconnect();
     void OnDelay();
     void OnSamplesPerTrigger();
     void OnSlopePositive();
@@ -66,6 +69,14 @@ public:
     bool ConnectTo(const std::string& resource);
     // The same, once the window's event loop runs (command line).
     void ConnectWhenShown(const std::string& resource);
+
+    // The link as the title and the display show it.
+    CFrontPanel::LinkState LinkState() const { return linkState; }
+    // The resource of the last successful connect (kept between runs).
+    const std::string& LastResource() const { return lastResource; }
+    // The window title: "Voltora", or "Voltora - " and the resource, with
+    // " (link lost)" after it while the link is lost.
+    static QString TitleFor(CFrontPanel::LinkState state, const std::string& resource);
 
     // Shows the view registered under `name`; an unknown name changes nothing.
     void SelectView(const QString& name);
@@ -107,6 +118,10 @@ private:
     void SetLoggingMenus();
     void ShowMessage(const QString& text, const QString& caption, voltora::app::MessageIcon icon);
     void CloseSession();
+    // A failed exchange or a worker that ended on a failed fetch: the
+    // connection is closed, the menus swap back and the panel shows "No link".
+    void OnLinkFailure();
+    void SetLinkState(CFrontPanel::LinkState state);
 
     voltora::app::ShellHooks hooks;
     voltora::app::MessageQueue* messages;
@@ -127,4 +142,6 @@ private:
     voltora::app::ReadingLogControl* logging = nullptr;
     std::string connectedResource;
     bool closed = false;
+    CFrontPanel::LinkState linkState = CFrontPanel::LinkState::Disconnected;
+    std::string lastResource;
 };

@@ -19,6 +19,7 @@ MainMenu::MainMenu(QMenuBar* bar)
     QMenu* control = bar->addMenu(QStringLiteral("&Control"));
     add(control, "&Connect", kConnectCommand);
     add(control, "&Disconnect", kDisconnectCommand);
+    add(control, "&Reconnect", kReconnectCommand);
 
     QMenu* acquire = bar->addMenu(QStringLiteral("&Acquire"));
     add(acquire, "&Delay", kDelayCommand);

@@ -21,9 +21,10 @@ enum MenuCommand : int {
     kDocumentationCommand = 32789,
     kStartLoggingCommand = 32790,
     kStopLoggingCommand = 32791,
+    kReconnectCommand = 32792,
 };
 
-// The menu bar: "Control" (Connect, Disconnect), "Acquire" (Delay,
+// The menu bar: "Control" (Connect, Disconnect, Reconnect), "Acquire" (Delay,
 // Samples/Trigger, "VMC Out" with Pos and Neg, both checkable, then "Start
 // logging..." and "Stop logging"), "Save"
 // (Save data) and "Help" (Documentation, About Voltora). Each action carries

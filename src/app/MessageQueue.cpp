@@ -1,9 +1,11 @@
 #include "app/MessageQueue.h"
 
+#include "app/UiPause.h"
 #include "link/ConnectionMessages.h"
 
 #include <QMetaObject>
 #include <QThread>
+#include <QTimer>
 
 namespace voltora::app {
 
@@ -81,6 +83,12 @@ void MessageQueue::Deliver()
     if (showing) {
         // A box is open and its own loop delivered this: the loop below
         // shows the new message once the open box is closed.
+        return;
+    }
+    if (UiPause::Active()) {
+        // A command sequence pauses with the window painting: a modal box
+        // now would hold the sequence until the user closes it.
+        QTimer::singleShot(kDeferralMs, this, &MessageQueue::Deliver);
         return;
     }
     showing = true;

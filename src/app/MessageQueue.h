@@ -45,6 +45,8 @@ public:
     void Stop();
 
 private:
+    static constexpr int kDeferralMs = 50;
+
     struct Message {
         QString text;
         QString caption;

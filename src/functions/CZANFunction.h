@@ -170,6 +170,19 @@ public:
     std::uint32_t GetElapsedOrigin() const { return elapsedOrigin.load(); }
     // The trend's elapsed time counts afresh from now (the readings were cleared).
     void RestartElapsedTime() { elapsedOrigin = voltora::platform::ProcessClockMs(); }
+    // Readings fetched by this function's workers so far (only ever grows):
+    // a count that moved since a moment means a reading fetched after it.
+    std::uint32_t ReadingCount() const { return readingCount.load(); }
+    // The shortest time from the start of one worker cycle to the start of
+    // the next, for this function (taken from the default when created).
+    void SetPollFloor(unsigned milliseconds) { pollFloorMs = milliseconds; }
+    unsigned PollFloor() const { return pollFloorMs.load(); }
+    // The poll floor of functions created from now on (kDefaultPollFloorMs).
+    static void SetDefaultPollFloor(unsigned milliseconds);
+    static unsigned DefaultPollFloor();
+    // A few tens of updates a second are all a display can show; a real
+    // meter measures 5 to 150 readings a second.
+    static constexpr unsigned kDefaultPollFloorMs = 20;
     // Upper bound of LoadSettings' wait for a stored reading (default 5000 ms).
     void SetDataPointsWaitLimit(unsigned milliseconds) { dataPointsWaitLimitMs = milliseconds; }
 
@@ -264,5 +277,7 @@ private:
     std::map<std::string, SettingCounter> pendingCounts;
     std::map<std::string, ApplyHandler> applyHandlers;
     std::atomic<bool> readingPostPending{false};
+    std::atomic<std::uint32_t> readingCount{0};
+    std::atomic<unsigned> pollFloorMs{DefaultPollFloor()};
     unsigned dataPointsWaitLimitMs = 5000;
 };

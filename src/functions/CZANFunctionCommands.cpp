@@ -67,7 +67,7 @@ void CZANFunction::WaitForStoredReadings()
     // so a silent meter cannot hang the user interface.
     const std::uint32_t start = voltora::platform::ProcessClockMs();
     while (QueryDataPoints() == 0) {
-        if (!CConectWithNI::Instance()->IsConnected()) {
+        if (!CConectWithNI::Instance()->IsConnected() || CConectWithNI::Instance()->HasFailed()) {
             return;
         }
         if (voltora::platform::ProcessClockMs() - start >= dataPointsWaitLimitMs) {

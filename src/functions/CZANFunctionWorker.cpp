@@ -9,7 +9,9 @@
 #include "platform/Clock.h"
 #include "scpi/AcquisitionCommands.h"
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -41,6 +43,8 @@ thread_local const CZANFunction* workerOfThisThread = nullptr;
 
 constexpr unsigned kPauseAfterCycleMs = 200;
 
+std::atomic<unsigned> defaultPollFloorMs{CZANFunction::kDefaultPollFloorMs};
+
 }  // namespace
 
 void CZANFunction::StartWorkerOfKind(WorkerKind kind, boost::function<bool()> fetch)
@@ -66,11 +70,25 @@ void CZANFunction::RunWorker(voltora::platform::WorkerThread& self, WorkerKind k
             voltora::functions::EndActiveReadingLog(voltora::functions::kLinkLostReason);
             return false;
         }
+        ++readingCount;
         LogLatestReading();
         return true;
     };
+    // A failed fetch ends the worker; the panel is told so that it can show
+    // what happened instead of the last reading.
+    const auto endOnFailure = [&] { PostPanelMessage(WM_PANEL_WORKER_ENDED); };
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point nextCycle = Clock::now();
 
     while (running) {
+        // A meter that answers at once must not be polled flat out: a cycle
+        // starts no sooner than the poll floor after the previous one. The
+        // wait is outside the lock, so a suspension still takes effect
+        // before the next cycle.
+        const Clock::time_point now = Clock::now();
+        if (now < nextCycle) {
+            std::this_thread::sleep_for(nextCycle - now);
+        }
         {
             std::unique_lock<voltora::platform::CriticalSection> guard(lock);
             // Suspension is checked with the lock held: SuspendWorker changes
@@ -83,7 +101,9 @@ void CZANFunction::RunWorker(voltora::platform::WorkerThread& self, WorkerKind k
                 }
                 continue;
             }
+            nextCycle = Clock::now() + std::chrono::milliseconds(pollFloorMs.load());
             if (!fetchOnce()) {
+                endOnFailure();
                 return;
             }
             if (shape.postAfterFetch) {
@@ -91,9 +111,11 @@ void CZANFunction::RunWorker(voltora::platform::WorkerThread& self, WorkerKind k
             }
             FetchViewData();
             if (shape.secondFetch && !fetchOnce()) {
+                endOnFailure();
                 return;
             }
             if (shape.autoRangeStep && GetRangeModeText() == "Auto" && !UpdateAutoRange()) {
+                endOnFailure();
                 return;
             }
             ApplyPendingSettings();
@@ -209,4 +231,14 @@ bool CZANFunction::IsWorkerRunning() const
 bool CZANFunction::IsWorkerParked() const
 {
     return thread && thread->IsParked();
+}
+
+void CZANFunction::SetDefaultPollFloor(unsigned milliseconds)
+{
+    defaultPollFloorMs = milliseconds;
+}
+
+unsigned CZANFunction::DefaultPollFloor()
+{
+    return defaultPollFloorMs.load();
 }

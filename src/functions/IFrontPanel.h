@@ -9,6 +9,7 @@ inline constexpr int WM_PANEL_STOP = 2026;      // disconnecting: stop the worke
 inline constexpr int WM_PANEL_SENSOR = 2027;    // temperature sensor chosen in its dialog
 inline constexpr int WM_PANEL_SOFTKEYS = 2030;  // redraw the soft keys
 inline constexpr int WM_PANEL_DISPLAY = 2031;   // redraw value, range and unit
+inline constexpr int WM_PANEL_WORKER_ENDED = 2032;  // a worker ended on a failed fetch
 
 // What the measurement functions may ask of the front panel. The panel owns
 // the function objects and implements this on its user-interface thread.

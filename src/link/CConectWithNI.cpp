@@ -81,6 +81,51 @@ void CConectWithNI::DiscardRestOfReply(ViSession session)
     }
 }
 
+void CConectWithNI::SetFailureListener(std::function<void()> listener)
+{
+    std::lock_guard<std::mutex> guard(listenerMutex);
+    failureListener = std::move(listener);
+}
+
+void CConectWithNI::ReportFailureOnce()
+{
+    if (!failureShown.exchange(true)) {
+        ReportCommunicationFailure();
+    }
+}
+
+bool CConectWithNI::RefusedAfterFailure()
+{
+    if (stopAtFirstFailure && failed) {
+        ++suppressedFailures;
+        return true;
+    }
+    return false;
+}
+
+void CConectWithNI::NoteFailure(bool withMessage)
+{
+    if (!stopAtFirstFailure) {
+        if (withMessage) {
+            ReportCommunicationFailure();
+        }
+        return;
+    }
+    if (failed.exchange(true)) {
+        ++suppressedFailures;
+        return;
+    }
+    if (withMessage) {
+        ReportFailureOnce();
+    }
+    // Held while the listener runs, so that removing it waits for a call
+    // in progress on another thread.
+    std::lock_guard<std::mutex> guard(listenerMutex);
+    if (failureListener) {
+        failureListener();
+    }
+}
+
 void CConectWithNI::CloseResourceManager()
 {
     viClose(resourceManager.load());
@@ -130,6 +175,10 @@ bool CConectWithNI::Open(const char* resource)
         }
     }
     if (identified) {
+        // A new session: a new episode.
+        failed = false;
+        failureShown = false;
+        suppressedFailures = 0;
         return true;
     }
     viClose(opened);
@@ -162,25 +211,41 @@ bool CConectWithNI::Write(const char* command)
     if (current == 0 || command == nullptr) {
         return false;
     }
+    if (RefusedAfterFailure()) {
+        return false;
+    }
     const std::size_t length = std::strlen(command);
     ViUInt32 written = 0;
     const ViStatus status = viWrite(current, reinterpret_cast<ViConstBuf>(command),
                                     static_cast<ViUInt32>(length), &written);
-    return status >= VI_SUCCESS && written == length;
+    const bool ok = status >= VI_SUCCESS && written == length;
+    if (!ok && session.load() == current) {
+        NoteFailure(false);
+    }
+    return ok;
 }
 
 bool CConectWithNI::Read(char* buffer, unsigned size, unsigned* count)
 {
     bool ok = false;
+    bool exchanged = false;
     {
         std::lock_guard<voltora::platform::CriticalSection> guard(lock);
         const ViSession current = session.load();
         if (current != 0) {
+            if (RefusedAfterFailure()) {
+                return false;
+            }
+            exchanged = true;
             ok = ReadWhole(current, buffer, size, count) >= VI_SUCCESS;
         }
     }
     if (!ok) {
-        ReportCommunicationFailure();
+        if (exchanged) {
+            NoteFailure(true);
+        } else {
+            ReportCommunicationFailure();
+        }
     }
     return ok;
 }
@@ -200,7 +265,12 @@ bool CConectWithNI::Query(const char* command, char* buffer, unsigned size, unsi
         ok = current != 0 && ReadWhole(current, buffer, size, count) >= VI_SUCCESS;
     }
     if (!ok) {
-        ReportCommunicationFailure();
+        // A session closed under the exchange (the user closed it) is no
+        // failure of the link: nothing to report in episode mode.
+        if (stopAtFirstFailure && session.load() == 0) {
+            return false;
+        }
+        NoteFailure(true);
     }
     return ok;
 }

@@ -5,6 +5,8 @@
 #include "visa/visa.h"
 
 #include <atomic>
+#include <functional>
+#include <mutex>
 
 // The connection over the VISA library. The process has exactly one,
 // created on first use by Instance() and never destroyed.
@@ -20,6 +22,27 @@ public:
     bool Query(const char* command, char* buffer, unsigned size, unsigned* count) override;
     void FindUsbResources(std::vector<std::string>& resources,
                           std::vector<std::string>& models) override;
+
+    // ---- Failure episodes ----------------------------------------------
+    // With `on`, the first failed exchange of a session (a failed write or
+    // read) ends the session's traffic: every later Write, Read and Query
+    // fails at once without touching the link, without waiting a time-out
+    // and without a message, until the next successful Open. A sequence of
+    // commands therefore waits for at most one time-out and the user sees
+    // at most one message per episode. Off (the default): every exchange is
+    // tried and every failed read reports itself.
+    void SetStopAtFirstFailure(bool on) { stopAtFirstFailure = on; }
+    // Called once per episode, on the thread whose exchange failed, right
+    // after the first failure; it must not block (the desktop program posts
+    // to its user-interface thread). An empty function removes it.
+    void SetFailureListener(std::function<void()> listener);
+    // The session had a failed exchange since it was opened.
+    bool HasFailed() const { return failed.load(); }
+    // Exchanges refused (or failed again) after the first failure of the episode.
+    int SuppressedFailureCount() const { return suppressedFailures.load(); }
+    // Shows the communication failure message unless this episode has shown
+    // it already (a write failure shows none by itself).
+    void ReportFailureOnce();
 
     // The identity probe sent by Open.
     static constexpr const char* kIdentityProbe = "IDN-ZOBR-PRI?";
@@ -37,9 +60,20 @@ private:
     static ViStatus ReadWhole(ViSession session, char* buffer, unsigned size, unsigned* count);
     static void DiscardRestOfReply(ViSession session);
     void CloseResourceManager();
+    // Whether the exchange is refused because the episode has begun.
+    bool RefusedAfterFailure();
+    // Records a failed exchange; `withMessage` for a failed read.
+    void NoteFailure(bool withMessage);
 
     // Written by Open and Close on the user-interface thread, read by workers.
     std::atomic<ViSession> session{0};
     std::atomic<ViSession> resourceManager{0};
     voltora::platform::CriticalSection lock;
+
+    std::atomic<bool> stopAtFirstFailure{false};
+    std::atomic<bool> failed{false};
+    std::atomic<bool> failureShown{false};
+    std::atomic<int> suppressedFailures{0};
+    std::mutex listenerMutex;
+    std::function<void()> failureListener;
 };

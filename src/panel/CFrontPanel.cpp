@@ -125,6 +125,9 @@ long CFrontPanel::HandleMessage(int message, std::uintptr_t wParam, std::intptr_
     case WM_PANEL_DISPLAY:
         RefreshDisplay();
         break;
+    case WM_PANEL_WORKER_ENDED:
+        OnWorkerEnded();
+        break;
     default:
         break;
     }
@@ -134,6 +137,17 @@ long CFrontPanel::HandleMessage(int message, std::uintptr_t wParam, std::intptr_
 // ---- Keys --------------------------------------------------------------------------------
 
 void CFrontPanel::Notify(const QString& controlName)
+{
+    if (busy) {
+        queuedKeys.push_back(controlName);
+        return;
+    }
+    HandleKey(controlName);
+    // Keys clicked while a function change ran, in the order clicked.
+    HandleQueuedKeys();
+}
+
+void CFrontPanel::HandleKey(const QString& controlName)
 {
     const voltora::panel::KeyAction action = voltora::panel::ResolveKey(controlName.toStdString(), shift);
     switch (action.role) {

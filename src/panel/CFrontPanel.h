@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -102,6 +103,24 @@ public:
     // connection; otherwise does nothing.
     void CloseSession();
 
+    // ---- The link as the user sees it -------------------------------------------------
+    // Connected, lost (a failed exchange ended the session: the display says
+    // "No link" where "Stopped" stands), or disconnected by the user.
+    enum class LinkState { Disconnected, Connected, LinkLost };
+    void SetLinkState(LinkState state);
+    LinkState GetLinkState() const { return linkState; }
+    // Whether the current function shows a reading the meter sent in this
+    // connection since the function became current. Otherwise the display
+    // shows the start marker (kNoReadingText) instead of any stored value.
+    bool HasLiveReading() const;
+    static constexpr const char* kNoLinkText = "No link";
+    static constexpr const char* kStoppedText = "Stopped";
+    static constexpr const char* kNoReadingText = "$INIT$";
+    // While a function change runs (its pauses let the window paint), key
+    // clicks are queued and handled in order once it has finished.
+    bool IsBusy() const { return busy; }
+    std::size_t QueuedKeyCount() const { return queuedKeys.size(); }
+
     // ---- Operations ------------------------------------------------------------------
     // A click notification of the control named `controlName` (the skin's
     // Clicked signal arrives here).
@@ -120,6 +139,11 @@ public:
 
     void OnMenu(int item) override;
 
+signals:
+    // The current function's worker ended on a failed fetch while the
+    // connection was open (the main window then treats the link as lost).
+    void WorkerEnded();
+
 protected:
     bool event(QEvent* event) override;
 
@@ -136,6 +160,12 @@ private:
     void RunStop();
     void ShowStopped();
     static bool IsConnected();
+    void OnWorkerEnded();
+    // From now on only readings fetched later count as live.
+    void ForgetReadings();
+    void HandleKey(const QString& controlName);
+    void HandleQueuedKeys();
+    void ScheduleQueuedKeys();
 
     voltora::panel::SkinControl* Control(const QString& name) const;
     void SetControlText(voltora::panel::SkinControl* control, const std::string& text);
@@ -149,6 +179,12 @@ private:
     voltora::panel::PanelViews views;
     std::string valueText;
     std::string unitText;
+
+    LinkState linkState = LinkState::Disconnected;
+    const CZANFunction* liveFunction = nullptr;
+    std::uint32_t liveMark = 0;
+    bool busy = false;
+    std::deque<QString> queuedKeys;
 
     std::unique_ptr<Controls> controls;  // the display's controls, found once
     std::atomic<int> pendingMessages{0};

@@ -13,6 +13,8 @@
 #include "scpi/AcquisitionCommands.h"
 #include "scpi/MathCommands.h"
 
+#include <QGuiApplication>
+
 namespace {
 
 constexpr unsigned kPanelCommandPauseMs = 100;
@@ -38,9 +40,59 @@ void CFrontPanel::SendPanelCommand(const std::string& text)
 
 void CFrontPanel::ShowStopped()
 {
-    if (controls->stop != nullptr) {
-        controls->stop->SetVisible(!running);
+    if (controls->stop == nullptr) {
+        return;
     }
+    if (linkState == LinkState::LinkLost) {
+        controls->stop->SetText(QString::fromLatin1(kNoLinkText));
+        controls->stop->SetVisible(true);
+        return;
+    }
+    controls->stop->SetText(QString::fromLatin1(kStoppedText));
+    controls->stop->SetVisible(!running);
+}
+
+void CFrontPanel::SetLinkState(LinkState state)
+{
+    const LinkState previous = linkState;
+    linkState = state;
+    if (state == LinkState::LinkLost) {
+        // The worker has ended or fails at once: keep it from starting over.
+        current->SuspendWorker();
+    }
+    if (state != LinkState::Connected) {
+        // Whatever was stored before is no reading of a live link.
+        running = false;
+        ForgetReadings();
+    }
+    // "Stopped" keeps its state at a plain disconnect; "No link" is shown
+    // while the link is lost and gives way to "Stopped" afterwards.
+    if (state == LinkState::LinkLost || previous == LinkState::LinkLost) {
+        ShowStopped();
+    }
+    RefreshDisplay();
+}
+
+void CFrontPanel::ForgetReadings()
+{
+    liveFunction = current;
+    liveMark = current->ReadingCount();
+}
+
+bool CFrontPanel::HasLiveReading() const
+{
+    return linkState != LinkState::LinkLost && IsConnected() && current == liveFunction &&
+           current->ReadingCount() != liveMark;
+}
+
+void CFrontPanel::OnWorkerEnded()
+{
+    // Only the current function's worker matters, and only while the
+    // connection is open (a worker of a closed session ends quietly).
+    if (!IsConnected() || linkState == LinkState::LinkLost || current->IsWorkerRunning()) {
+        return;
+    }
+    emit WorkerEnded();
 }
 
 void CFrontPanel::SwitchFunction(const std::string& keyWord)
@@ -54,9 +106,31 @@ void CFrontPanel::SwitchFunction(const std::string& keyWord)
     }
     current->SuspendWorker();
     current = found;
+    ForgetReadings();
     if (!IsConnected()) {
         return;
     }
+    // The pauses below let the window paint (the main window makes pauses
+    // on this thread run its event loop); keys clicked meanwhile wait.
+    struct BusyScope {
+        explicit BusyScope(CFrontPanel& panel) : panel(panel), outer(panel.busy)
+        {
+            if (!outer) {
+                panel.busy = true;
+                QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+            }
+        }
+        ~BusyScope()
+        {
+            if (!outer) {
+                QGuiApplication::restoreOverrideCursor();
+                panel.busy = false;
+                panel.ScheduleQueuedKeys();
+            }
+        }
+        CFrontPanel& panel;
+        bool outer;
+    } scope(*this);
     if (!running) {
         Initiate();
         running = true;
@@ -65,7 +139,30 @@ void CFrontPanel::SwitchFunction(const std::string& keyWord)
     SetFunction(keyWord);
     voltora::platform::SleepMs(kFunctionSelectPauseMs);
     current->LoadSettings();
+    // The link may have been lost (and closed) during the change.
+    if (!IsConnected()) {
+        return;
+    }
     current->ResumeWorker();
+}
+
+void CFrontPanel::ScheduleQueuedKeys()
+{
+    // A change started by a key handles the keys queued during it as soon
+    // as it returns (Notify); one started otherwise (resynchronising after
+    // a connect) leaves them to the event loop.
+    if (!queuedKeys.empty()) {
+        QMetaObject::invokeMethod(this, [this] { HandleQueuedKeys(); }, Qt::QueuedConnection);
+    }
+}
+
+void CFrontPanel::HandleQueuedKeys()
+{
+    while (!busy && !queuedKeys.empty()) {
+        const QString next = queuedKeys.front();
+        queuedKeys.pop_front();
+        HandleKey(next);
+    }
 }
 
 void CFrontPanel::RunStop()

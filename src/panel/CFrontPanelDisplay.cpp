@@ -43,7 +43,15 @@ void CFrontPanel::RefreshDisplay()
         const QRect rect = c.entry->Rect();
         entryRect = {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
     }
-    const voltora::panel::DisplayLayout layout = voltora::panel::ComputeDisplayLayout(*current, shift, entryRect);
+    voltora::panel::DisplayLayout layout = voltora::panel::ComputeDisplayLayout(*current, shift, entryRect);
+    if (!HasLiveReading()) {
+        // No reading of this connection yet: the start marker, not a value
+        // left from an earlier connection or function.
+        layout.value = kNoReadingText;
+        if (layout.measuredValue) {
+            layout.measuredValue = std::string(kNoReadingText);
+        }
+    }
 
     if (c.title != nullptr) {
         QString title = DisplayText(layout.title);
@@ -136,13 +144,21 @@ void CFrontPanel::OnNewReading()
     // The function may announce its next reading from now on; the texts
     // read below are at least as new as the one this message announced.
     current->AcknowledgeReading();
-    if (trendViewShown) {
+    const bool live = HasLiveReading();
+    if (live && trendViewShown) {
         views.UpdateTrend();
     }
-    if (histogramViewShown) {
+    if (live && histogramViewShown) {
         views.UpdateHistogram();
     }
-    const voltora::panel::ReadingTexts texts = voltora::panel::ComputeReadingTexts(*current);
+    voltora::panel::ReadingTexts texts = voltora::panel::ComputeReadingTexts(*current);
+    if (!live) {
+        // A message announcing a reading of another function or session.
+        texts.value = kNoReadingText;
+        if (texts.measuredValue) {
+            texts.measuredValue = std::string(kNoReadingText);
+        }
+    }
     valueText = texts.value;
     unitText = texts.unit;
     Controls& c = *controls;
@@ -152,13 +168,15 @@ void CFrontPanel::OnNewReading()
     if (texts.measuredUnit) {
         SetControlText(c.measuredUnit, *texts.measuredUnit);
     }
-    views.UpdateBar(current->GetReadingText());
+    if (live) {
+        views.UpdateBar(current->GetReadingText());
+    }
     if (texts.range) {
         SetControlText(c.range, *texts.range);
     }
     SetControlText(c.value, valueText);
     SetControlText(c.unit, unitText);
-    if (mathViewShown) {
+    if (live && mathViewShown) {
         views.UpdateStatistics(current->GetStatistics());
     }
 }

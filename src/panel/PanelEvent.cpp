@@ -8,8 +8,9 @@
 namespace voltora::panel {
 namespace {
 
-constexpr std::array<int, 6> kMessages = {WM_PANEL_READING, WM_PANEL_SYNC,     WM_PANEL_STOP,
-                                          WM_PANEL_SENSOR,  WM_PANEL_SOFTKEYS, WM_PANEL_DISPLAY};
+constexpr std::array<int, 7> kMessages = {WM_PANEL_READING,  WM_PANEL_SYNC,    WM_PANEL_STOP,
+                                          WM_PANEL_SENSOR,   WM_PANEL_SOFTKEYS, WM_PANEL_DISPLAY,
+                                          WM_PANEL_WORKER_ENDED};
 
 struct EventTypes {
     std::array<QEvent::Type, kMessages.size()> messages{};

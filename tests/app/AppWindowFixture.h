@@ -52,7 +52,8 @@ protected:
     bool Reading()
     {
         const std::string text = Panel().CurrentFunction()->GetReadingText();
-        return Panel().IsRunning() && !text.empty() && text != kInitToken;
+        // A reading fetched in this connection, not one stored before it.
+        return Panel().IsRunning() && !text.empty() && text != kInitToken && Panel().HasLiveReading();
     }
 
     // Connects through the main window to the simulated meter and waits for

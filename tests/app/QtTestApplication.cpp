@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +18,9 @@ public:
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
         application_ = std::make_unique<QApplication>(argc_, argv_);
+        // The program's settings (the last resource) go to a directory of
+        // this run, never to the user's own.
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_.path());
     }
 
     void TearDown() override { application_.reset(); }
@@ -25,6 +30,7 @@ private:
     char name_[16] = "app_tests";
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QApplication> application_;
+    QTemporaryDir settingsDir_;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

@@ -307,3 +307,83 @@ TEST_F(WorkerTest, DestroyingAFunctionStopsAndJoinsItsWorker)
     function.StopWorker();
     EXPECT_FALSE(function.IsWorkerRunning());
 }
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long MillisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+TEST_F(WorkerTest, ThePollFloorSpacesCyclesAgainstAMeterThatAnswersAtOnce)
+{
+    // The scripted meter answers without any delay: only the floor paces.
+    constexpr unsigned kFloorMs = 40;
+    constexpr int kCycles = 6;
+    function.SetPollFloor(kFloorMs);
+    function.ResumeWorker();
+    ASSERT_TRUE(WaitUntil([&] { return meter.Count("DATA:LAST?") >= 1; }));
+    const int first = meter.Count("DATA:LAST?");
+    const Clock::time_point start = Clock::now();
+    ASSERT_TRUE(WaitUntil([&] { return meter.Count("DATA:LAST?") >= first + kCycles; }));
+    // kCycles more cycles need at least kCycles floors (the first may have
+    // begun just before `start`, hence one floor of slack).
+    EXPECT_GE(MillisecondsSince(start), static_cast<long long>((kCycles - 1) * kFloorMs));
+}
+
+TEST_F(WorkerTest, SuspendIsNotDelayedByThePollFloor)
+{
+    // A long floor: a suspension that waited for it would take that long.
+    constexpr unsigned kFloorMs = 600;
+    function.SetPollFloor(kFloorMs);
+    function.ResumeWorker();
+    ASSERT_TRUE(WaitUntil([&] { return meter.Count("DATA:LAST?") >= 2; }));
+    const Clock::time_point start = Clock::now();
+    function.SuspendWorker();
+    EXPECT_LT(MillisecondsSince(start), static_cast<long long>(kFloorMs / 2));
+    const int sent = meter.Count("DATA:LAST?");
+    // Parked before its next cycle, which therefore never sends.
+    ASSERT_TRUE(WaitUntil([&] { return function.IsWorkerParked(); }));
+    EXPECT_EQ(meter.Count("DATA:LAST?"), sent);
+}
+
+TEST_F(WorkerTest, OnlyAWorkerEndedByAFailedFetchTellsThePanel)
+{
+    const struct {
+        const char* name;
+        const char* reading;
+        const char* range;
+        bool autoRange;
+        bool clearRunning;
+        int expectedEndMessages;
+    } cases[] = {
+        {"empty reading", "", "+2.000000E+01\n", false, false, 1},
+        {"empty range reply while ranging automatically", "+1.0E+00 VDC\n", "", true, false, 1},
+        {"running cleared", "+1.0E+00 VDC\n", "+2.000000E+01\n", false, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFrontPanel own;
+        CZANFunctionDCV subject{&own};
+        subject.Initialise();
+        subject.Activate();
+        if (c.autoRange) {
+            subject.SetRangeMode("Auto");
+        }
+        meter.ClearWrites();
+        meter.SetReply("DATA:LAST?", c.reading);
+        meter.SetReply("VOLT:DC:RANGE?", c.range);
+        subject.ResumeWorker();
+        if (c.clearRunning) {
+            ASSERT_TRUE(WaitUntil([&] { return meter.Count("DATA:LAST?") >= 2; }));
+            subject.running = false;
+        }
+        ASSERT_TRUE(WaitUntil([&] { return !subject.IsWorkerRunning(); }));
+        EXPECT_EQ(own.Count(WM_PANEL_WORKER_ENDED), c.expectedEndMessages);
+        subject.StopWorker();
+    }
+}

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -20,6 +21,15 @@ constexpr const char* kIdentity = "ZAN,DM9000,ZAN0001,1.02\n";
 
 const std::string kOpenFailed = CConectWithNI::kOpenFailedMessage;
 const std::string kCommunicationFailed = CConectWithNI::kCommunicationFailedMessage;
+
+int CountOfWrites(const ScriptedDevice& device, const std::string& message)
+{
+    int count = 0;
+    for (const auto& m : device.Writes()) {
+        count += m == message ? 1 : 0;
+    }
+    return count;
+}
 
 class ConnectionTest : public ::testing::Test {
 protected:
@@ -244,6 +254,114 @@ TEST_F(ConnectionTest, FindUsbResourcesWithNoneFound)
     EXPECT_TRUE(resources.empty());
     EXPECT_TRUE(models.empty());
     EXPECT_EQ(ResourceManager::Instance().OpenHandleCount(), handlesBefore);
+}
+
+// ---- Failure episodes: the first failed exchange ends the session's traffic ----
+
+class ConnectionEpisodeTest : public ConnectionTest {
+protected:
+    void SetUp() override
+    {
+        connection->SetStopAtFirstFailure(true);
+        connection->SetFailureListener([this] { ++listenerCalls; });
+    }
+    void TearDown() override
+    {
+        connection->SetFailureListener({});
+        connection->SetStopAtFirstFailure(false);
+        ConnectionTest::TearDown();
+    }
+
+    std::atomic<int> listenerCalls{0};
+};
+
+TEST_F(ConnectionEpisodeTest, AfterTheFirstFailureNothingReachesTheLinkAndOneMessageIsShown)
+{
+    const struct {
+        const char* name;
+        void (*fail)(ScriptedDevice&);
+        std::vector<std::string> messagesAfterFirst;
+    } cases[] = {
+        // No reply queued: the read times out and reports itself.
+        {"read fails", [](ScriptedDevice&) {}, {kCommunicationFailed}},
+        // A failed write shows no message by itself.
+        {"write fails", [](ScriptedDevice& d) { d.FailNextWrite(); }, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.Clear();
+        listenerCalls = 0;
+        auto device = Meter();
+        ASSERT_TRUE(connection->Open(kUsb));
+        EXPECT_FALSE(connection->HasFailed());
+        c.fail(*device);
+        bool ok = true;
+        Query("FUNCTION?", 32, &ok);
+        EXPECT_FALSE(ok);
+        EXPECT_TRUE(connection->HasFailed());
+        EXPECT_EQ(messages.Texts(), c.messagesAfterFirst);
+        EXPECT_EQ(listenerCalls.load(), 1);
+
+        // Later exchanges of the episode: refused at once, counted, silent.
+        device->ClearWrites();
+        device->QueueReply("\"VOLT\"\n");
+        Query("FUNCTION?", 32, &ok);
+        EXPECT_FALSE(ok);
+        EXPECT_FALSE(connection->Write("INIT"));
+        char buffer[32];
+        unsigned count = 0;
+        EXPECT_FALSE(connection->Read(buffer, sizeof buffer, &count));
+        EXPECT_TRUE(device->Writes().empty()) << "nothing reaches the link";
+        EXPECT_EQ(connection->SuppressedFailureCount(), 3);
+        EXPECT_EQ(listenerCalls.load(), 1);
+        EXPECT_EQ(messages.Texts(), c.messagesAfterFirst);
+
+        // The episode's one message: shown now when the failure showed none.
+        connection->ReportFailureOnce();
+        connection->ReportFailureOnce();
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{kCommunicationFailed});
+
+        connection->Close();
+        backend->RemoveDevice(kUsb);
+    }
+}
+
+TEST_F(ConnectionEpisodeTest, ANewSessionStartsANewEpisode)
+{
+    auto device = Meter();
+    ASSERT_TRUE(connection->Open(kUsb));
+    bool ok = true;
+    Query("FUNCTION?", 32, &ok);  // times out
+    ASSERT_TRUE(connection->HasFailed());
+    connection->Close();
+
+    device->QueueReply(kIdentity);
+    ASSERT_TRUE(connection->Open(kUsb));
+    EXPECT_FALSE(connection->HasFailed());
+    EXPECT_EQ(connection->SuppressedFailureCount(), 0);
+    device->QueueReply("\"VOLT\"\n");
+    EXPECT_EQ(Query("FUNCTION?", 32, &ok), "\"VOLT\"\n");
+    EXPECT_TRUE(ok);
+
+    // A second failure in the new session reports again, once.
+    Query("FUNCTION?", 32, &ok);
+    Query("FUNCTION?", 32, &ok);
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kCommunicationFailed, kCommunicationFailed}));
+    EXPECT_EQ(listenerCalls.load(), 2);
+}
+
+TEST_F(ConnectionEpisodeTest, WithoutThePolicyEveryFailedReadIsTriedAndReported)
+{
+    connection->SetStopAtFirstFailure(false);
+    auto device = Meter();
+    ASSERT_TRUE(connection->Open(kUsb));
+    bool ok = true;
+    Query("FUNCTION?", 32, &ok);
+    Query("FUNCTION?", 32, &ok);
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kCommunicationFailed, kCommunicationFailed}));
+    EXPECT_EQ(CountOfWrites(*device, "FUNCTION?"), 2);
+    EXPECT_EQ(listenerCalls.load(), 0);
+    EXPECT_FALSE(connection->HasFailed());
 }
 
 }  // namespace

@@ -41,6 +41,12 @@ public:
         return texts;
     }
 
+    void Clear()
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        messages_.clear();
+    }
+
 private:
     mutable std::mutex mutex_;
     std::vector<Message> messages_;
