@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -23,6 +24,8 @@ constexpr int kReapIntervalMs = 200;
 // The pause after an accept that failed for want of resources (descriptors,
 // memory): retrying at once would spin while nothing can change.
 constexpr std::chrono::milliseconds kAcceptBackOff{100};
+// Clients accepted in one go before finished connections are reaped again.
+constexpr int kAcceptBurst = 32;
 
 int MillisecondsLeft(Clock::time_point deadline)
 {
@@ -53,6 +56,10 @@ bool SocketServer::Listen(const std::string& address, std::uint16_t port, std::s
         return false;
     }
     port_ = LocalPort(listenFd_);
+    // Accepts never block: each wake-up takes what is queued, then the loop
+    // goes back to the stop signal and the reaping.
+    const int flags = fcntl(listenFd_, F_GETFL);
+    fcntl(listenFd_, F_SETFL, flags | O_NONBLOCK);
     return true;
 }
 
@@ -68,14 +75,18 @@ void SocketServer::Run()
         if (fds[1].revents != 0) {
             break;
         }
-        if ((fds[0].revents & POLLIN) != 0) {
-            Accept();
+        // A burst of clients is taken in one go (a bounded one, so that
+        // finished connections are reaped between bursts).
+        for (int taken = 0; (fds[0].revents & POLLIN) != 0 && taken < kAcceptBurst; ++taken) {
+            if (!Accept()) {
+                break;
+            }
         }
     }
     JoinFinished(true);
 }
 
-void SocketServer::Accept()
+bool SocketServer::Accept()
 {
     const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) {
@@ -85,7 +96,7 @@ void SocketServer::Accept()
             JoinFinished(false);
             stop_.WaitFor(kAcceptBackOff);
         }
-        return;
+        return false;
     }
     if (served_.load() >= limits_.maxConnections) {
         // Said plainly rather than left waiting: a client that keeps its
@@ -93,7 +104,7 @@ void SocketServer::Accept()
         [[maybe_unused]] const ssize_t n = send(fd, kBusyMessage, std::char_traits<char>::length(kBusyMessage),
                                                 MSG_NOSIGNAL | MSG_DONTWAIT);
         close(fd);
-        return;
+        return true;
     }
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
@@ -104,10 +115,11 @@ void SocketServer::Accept()
         raw->thread = std::thread([this, raw] { Serve(*raw); });
     } catch (const std::system_error&) {
         close(fd);  // no thread to be had: the client is turned away
-        return;
+        return true;
     }
     ++served_;
     connections_.push_back(std::move(connection));
+    return true;
 }
 
 void SocketServer::JoinFinished(bool all)

@@ -59,7 +59,9 @@ private:
         std::atomic<bool> finished{false};
     };
 
-    void Accept();
+    // Takes one queued client; false when none was there (or none could be
+    // taken).
+    bool Accept();
     void Serve(Connection& connection);
     // Sends a reply as told (delay, chunks, mid-reply close); false when the
     // connection is to be closed.
