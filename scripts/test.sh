@@ -21,7 +21,7 @@ fi
 # between a worker and the user-interface side, or between a network call and
 # the Close that interrupts it, fails the run.
 tsan="${VOLTORA_TSAN_BUILD_DIR:-$root/build-tsan}"
-tsan_tests=(platform_tests link_tests functions_worker_tests functions_simulator_tests
+tsan_tests=(platform_tests visa_tests link_tests functions_worker_tests functions_simulator_tests
   visa_network_tests)
 if [ ! -f "$tsan/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
