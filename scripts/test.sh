@@ -6,6 +6,11 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/build.sh"
 build="${VOLTORA_BUILD_DIR:-$root/build}"
 
+# The Debian package from this build: its file list, desktop entry, AppStream
+# metadata, icons and manual pages, and its voltora-scpi run from an unpacked
+# copy against the simulated meter.
+"$root/scripts/check-package.sh"
+
 # The VXI-11 tests register voltora-sim with rpcbind: start it when it is not
 # running (as root, or through sudo). Tests that need it fail with a clear
 # message when it is still absent.

@@ -7,15 +7,32 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 
 using voltora::app::ChosenUsbResource;
+using voltora::app::FoundInstrumentText;
 using voltora::app::DottedAddress;
 using voltora::app::PreferredUsbRow;
 using voltora::app::UsbRowText;
 using voltora::app::Vxi11Resource;
+
+namespace {
+
+CDlgProtocol::LanFinder& LanFinderSetting()
+{
+    static CDlgProtocol::LanFinder finder;
+    return finder;
+}
+
+}  // namespace
+
+void CDlgProtocol::SetLanFinder(LanFinder finder)
+{
+    LanFinderSetting() = std::move(finder);
+}
 
 CDlgProtocol::CDlgProtocol(IConnection* connection, QWidget* parent)
     : QDialog(parent), connection(connection)
@@ -34,6 +51,10 @@ CDlgProtocol::CDlgProtocol(IConnection* connection, QWidget* parent)
     addressEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("^\\d{0,3}(\\.\\d{0,3}){0,3}$")), addressEdit));
     addressEdit->setPlaceholderText(QStringLiteral("0.0.0.0"));
+    findButton = build.Button(kFindButton, QStringLiteral("Find"), 172, 41, 40, 15);
+    findButton->setEnabled(false);
+    foundMenu = new QMenu(this);
+    foundMenu->setObjectName(QStringLiteral("foundInstruments"));
 
     resourceCombo = build.DropDown(kResourceCombo, 68, 24, 178, 46);
     resourceCombo->setEditable(true);
@@ -50,6 +71,16 @@ CDlgProtocol::CDlgProtocol(IConnection* connection, QWidget* parent)
     connect(cancelButton, &QPushButton::clicked, this, &CDlgProtocol::reject);
     connect(usbtmcRadio, &QRadioButton::clicked, this, &CDlgProtocol::OnUsbtmc);
     connect(vxi11Radio, &QRadioButton::clicked, this, &CDlgProtocol::OnVxi11);
+    connect(findButton, &QPushButton::clicked, this, &CDlgProtocol::OnFind);
+}
+
+CDlgProtocol::~CDlgProtocol()
+{
+    // The search ends within its window; its result, posted to this
+    // dialog, is dropped with it.
+    if (finder.joinable()) {
+        finder.join();
+    }
 }
 
 std::string CDlgProtocol::ResourceString() const
@@ -62,6 +93,7 @@ void CDlgProtocol::OnUsbtmc()
     mode = kUsbtmcRadio;
     resourceCombo->setEnabled(true);
     addressEdit->setEnabled(false);
+    findButton->setEnabled(false);
     okButton->setEnabled(true);
 
     resourceCombo->clear();
@@ -81,8 +113,48 @@ void CDlgProtocol::OnVxi11()
 {
     mode = kVxi11Radio;
     addressEdit->setEnabled(true);
+    findButton->setEnabled(!finder.joinable());
     resourceCombo->setEnabled(false);
     okButton->setEnabled(true);
+}
+
+void CDlgProtocol::OnFind()
+{
+    if (finder.joinable()) {
+        return;  // a search is running
+    }
+    findButton->setEnabled(false);
+    findButton->setText(QStringLiteral("..."));
+    LanFinder find = LanFinderSetting();
+    if (!find) {
+        find = [] { return voltora::visa::FindVxi11Instruments(); };
+    }
+    // The broadcast and the identity queries take about a second: off the
+    // UI thread, which only gets the result back.
+    finder = std::thread([this, find] {
+        auto found = find();
+        QMetaObject::invokeMethod(
+            this, [this, found = std::move(found)] { ShowFound(found); }, Qt::QueuedConnection);
+    });
+}
+
+void CDlgProtocol::ShowFound(const std::vector<voltora::visa::FoundInstrument>& found)
+{
+    if (finder.joinable()) {
+        finder.join();
+    }
+    findButton->setText(QStringLiteral("Find"));
+    findButton->setEnabled(mode == kVxi11Radio);
+    foundMenu->clear();
+    if (found.empty()) {
+        foundMenu->addAction(QStringLiteral("No LAN instruments found"))->setEnabled(false);
+    }
+    for (const auto& instrument : found) {
+        const QString address = QString::fromStdString(instrument.address);
+        connect(foundMenu->addAction(QString::fromStdString(FoundInstrumentText(instrument))),
+                &QAction::triggered, this, [this, address] { addressEdit->setText(address); });
+    }
+    foundMenu->popup(findButton->mapToGlobal(QPoint(0, findButton->height())));
 }
 
 void CDlgProtocol::accept()

@@ -1,20 +1,27 @@
 #pragma once
 
+#include "visa/Vxi11Discovery.h"
+
 #include <QDialog>
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 class IConnection;
 class QButtonGroup;
 class QComboBox;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 
 // The connection dialog: a USB meter from those the VISA layer finds
 // ("USBTMC"), or a LAN meter by its IP address ("VXI11"). OK stays disabled
-// until one of the two has been chosen.
+// until one of the two has been chosen. In VXI11 mode "Find" looks for the
+// LAN meters that answer and lists them under the button; picking one fills
+// in its address.
 class CDlgProtocol : public QDialog {
     Q_OBJECT
 
@@ -26,10 +33,18 @@ public:
         kUsbtmcRadio = 1060,
         kVxi11Radio = 1061,
         kAddressEdit = 1071,
+        kFindButton = 1072,
     };
+
+    // How "Find" looks for LAN meters (blocking; run on a worker thread).
+    using LanFinder = std::function<std::vector<voltora::visa::FoundInstrument>()>;
+    // Replaces the search for the dialogs opened afterwards (tests); an
+    // empty finder restores the broadcast search.
+    static void SetLanFinder(LanFinder finder);
 
     // `connection` performs the USB search (the program's connection).
     explicit CDlgProtocol(IConnection* connection, QWidget* parent = nullptr);
+    ~CDlgProtocol() override;
 
     // kUsbtmcRadio or kVxi11Radio: the radio button clicked last; 0 before.
     int Mode() const { return mode; }
@@ -45,6 +60,9 @@ public:
 private:
     void OnUsbtmc();
     void OnVxi11();
+    void OnFind();
+    // On the UI thread: the search's result, shown as a menu under "Find".
+    void ShowFound(const std::vector<voltora::visa::FoundInstrument>& found);
 
     IConnection* connection;
     int mode = 0;
@@ -60,4 +78,7 @@ private:
     QButtonGroup* modeGroup = nullptr;
     QComboBox* resourceCombo = nullptr;
     QLineEdit* addressEdit = nullptr;
+    QPushButton* findButton = nullptr;
+    QMenu* foundMenu = nullptr;
+    std::thread finder;
 };

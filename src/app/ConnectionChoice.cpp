@@ -38,6 +38,12 @@ int PreferredUsbRow(const std::vector<std::string>& models)
     return row;
 }
 
+std::string FoundInstrumentText(const visa::FoundInstrument& instrument)
+{
+    return instrument.address + "  " +
+           (instrument.identity.empty() ? std::string("(no identity)") : instrument.identity);
+}
+
 std::string Vxi11Resource(const std::string& address)
 {
     return "TCPIP0::" + address + "::inst0::INSTR";

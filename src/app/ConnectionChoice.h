@@ -1,5 +1,7 @@
 #pragma once
 
+#include "visa/Vxi11Discovery.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +20,10 @@ int PreferredUsbRow(const std::vector<std::string>& models);
 
 // The resource of a LAN meter: "TCPIP0::" + address + "::inst0::INSTR".
 std::string Vxi11Resource(const std::string& address);
+
+// A row of the list of LAN meters found: the address, two blanks and the
+// identity ("(no identity)" when the meter gave none).
+std::string FoundInstrumentText(const visa::FoundInstrument& instrument);
 
 // The dotted decimal form of an IP address typed into the address field:
 // four fields, each the decimal value of its digits (an empty field is 0,

@@ -7,11 +7,9 @@
 
 namespace voltora::app {
 
-QPixmap ProgramIconPixmap(int size)
+void PaintProgramIcon(QPainter& painter, double size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const double s = size / 32.0;
 
@@ -42,6 +40,15 @@ QPixmap ProgramIconPixmap(int size)
     painter.drawEllipse(QPointF(23 * s, 23.5 * s), 1.6 * s, 1.6 * s);
     painter.setBrush(QColor(0x10, 0x10, 0x10));
     painter.drawEllipse(QPointF(27 * s, 23.5 * s), 1.6 * s, 1.6 * s);
+    painter.restore();
+}
+
+QPixmap ProgramIconPixmap(int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    PaintProgramIcon(painter, size);
     return pixmap;
 }
 

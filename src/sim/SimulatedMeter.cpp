@@ -161,7 +161,7 @@ void SimulatedMeter::SetUnresponsive(bool unresponsive)
     state_->unresponsive = unresponsive;
 }
 
-void SimulatedMeter::QueueError(int code, std::string_view text)
+void SimulatedMeter::ReportError(int code, std::string_view text)
 {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->errors.Push(code, text);

@@ -68,14 +68,13 @@ public:
     // would); false when the name or the points are not acceptable.
     bool AddUserTransducer(bool rtd, std::string name, std::vector<TransducerPoint> points);
 
-    // Queues an error as a command that failed would ("SYST:ERR?" reports
-    // it), for conditions outside the command parser such as a message too
-    // long for the input buffer.
-    void QueueError(int code, std::string_view text);
-
     // Fault knob: while unresponsive the meter records what it receives but
     // neither acts nor answers, as a meter that hung or lost its link.
     void SetUnresponsive(bool unresponsive);
+
+    // Puts an error into the error queue, as the meter's input stage does
+    // for a message it had to throw away (for example -223 "Too much data").
+    void ReportError(int code, std::string_view text);
 
 private:
     struct State;

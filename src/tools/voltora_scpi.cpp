@@ -3,6 +3,7 @@
 
 #include "link/CConectWithNI.h"
 #include "visa/SimulatedMeterBackend.h"
+#include "visa/Vxi11Discovery.h"
 
 #include <cstdio>
 #include <cstring>
@@ -17,13 +18,15 @@ constexpr unsigned kReplyBufferSize = 1u << 20;
 void PrintUsage(std::FILE* out)
 {
     std::fprintf(out,
-                 "Usage: voltora-scpi [--resource R] [--list] [--trace] COMMAND...\n"
+                 "Usage: voltora-scpi [--resource R] [--list [--lan]] [--trace] COMMAND...\n"
                  "\n"
                  "Opens R (default: the simulated meter %s), sends each COMMAND in order\n"
                  "(a query when it ends with \"?\") and prints each reply.\n"
                  "\n"
                  "  --resource R  VISA resource string of the meter\n"
                  "  --list        list the USB instruments found, with their model names\n"
+                 "  --lan         with --list: list the VXI-11 instruments on the local\n"
+                 "                networks instead (address, identity, resource string)\n"
                  "  --trace       print every command the meter received (simulated meter)\n"
                  "                or every command sent (other meters) on standard error\n"
                  "  --help        show this text\n",
@@ -60,12 +63,27 @@ int ListUsbInstruments()
     return 0;
 }
 
+int ListLanInstruments()
+{
+    const auto found = voltora::visa::FindVxi11Instruments();
+    if (found.empty()) {
+        std::printf("No LAN instruments found.\n");
+    }
+    for (const auto& instrument : found) {
+        std::printf("%s\t%s\t%s\n", instrument.address.c_str(),
+                    instrument.identity.empty() ? "(no identity)" : instrument.identity.c_str(),
+                    instrument.resource().c_str());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     std::string resource = voltora::visa::SimulatedMeterBackend::kResource;
     bool list = false;
+    bool lan = false;
     bool trace = false;
     std::vector<std::string> commands;
     for (int i = 1; i < argc; ++i) {
@@ -77,6 +95,8 @@ int main(int argc, char** argv)
             resource = argv[++i];
         } else if (arg == "--list") {
             list = true;
+        } else if (arg == "--lan") {
+            lan = true;
         } else if (arg == "--trace") {
             trace = true;
         } else if (arg.size() > 2 && arg.substr(0, 2) == "--") {
@@ -88,8 +108,12 @@ int main(int argc, char** argv)
         }
     }
 
+    if (lan && !list) {
+        std::fprintf(stderr, "voltora-scpi: --lan goes with --list\n");
+        return 2;
+    }
     if (list) {
-        const int status = ListUsbInstruments();
+        const int status = lan ? ListLanInstruments() : ListUsbInstruments();
         if (commands.empty()) {
             return status;
         }

@@ -50,6 +50,7 @@ public:
     std::uint8_t BulkInEndpoint() const override { return interface_.bulkIn; }
     std::uint8_t BulkOutEndpoint() const override { return interface_.bulkOut; }
     std::uint16_t MaxPacketSize() const override { return interface_.maxPacketSize; }
+    std::uint8_t InterfaceNumber() const override { return interface_.number; }
     std::string ProductName() const override { return productName_; }
     void Cancel() override;
 

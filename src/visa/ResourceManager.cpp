@@ -191,6 +191,16 @@ ViStatus ResourceManager::Write(ViSession session, const ViByte* data, ViUInt32 
     return status;
 }
 
+ViStatus ResourceManager::Clear(ViSession session)
+{
+    auto entry = FindSession(session);
+    if (!entry) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    std::lock_guard<std::mutex> exchange(entry->exchange);
+    return entry->link->Clear(entry->timeout);
+}
+
 ViStatus ResourceManager::Read(ViSession session, ViByte* buffer, ViUInt32 count,
                                ViUInt32* received)
 {

@@ -31,6 +31,7 @@ public:
     ViStatus Close(ViObject object);
     ViStatus Write(ViSession session, const ViByte* data, ViUInt32 count, ViUInt32* written);
     ViStatus Read(ViSession session, ViByte* buffer, ViUInt32 count, ViUInt32* received);
+    ViStatus Clear(ViSession session);
     ViStatus FindFirst(ViSession rm, std::string_view expression, ViFindList& list,
                        ViUInt32& count, ViChar* descriptor);
     ViStatus FindNext(ViFindList list, ViChar* descriptor);

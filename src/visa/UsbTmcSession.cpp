@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace voltora::visa {
 namespace {
 
-// Bounds on the steps of an abort; a device that does not finish its abort
-// in this time is left as it is.
+// Bounds on the steps of an abort or a clear. The whole abort (or clear) is
+// bounded by the session's time-out, but never by less than one step, so a
+// call whose time-out was used up still gets a chance to clean up: a device
+// that keeps sending, or never finishes its abort, is left as it is then.
 constexpr std::chrono::milliseconds kAbortStepTimeout{500};
 constexpr int kAbortStatusPolls = 20;
 
@@ -18,6 +21,22 @@ std::chrono::milliseconds Left(std::chrono::steady_clock::time_point deadline)
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     return std::max(left, std::chrono::milliseconds(1));
+}
+
+// One step of an abort: at most kAbortStepTimeout, and no later than `deadline`.
+std::chrono::milliseconds Step(std::chrono::steady_clock::time_point deadline)
+{
+    return std::min(Left(deadline), kAbortStepTimeout);
+}
+
+bool Passed(std::chrono::steady_clock::time_point deadline)
+{
+    return std::chrono::steady_clock::now() >= deadline;
+}
+
+std::chrono::steady_clock::time_point AbortDeadline(std::chrono::milliseconds timeout)
+{
+    return std::chrono::steady_clock::now() + std::max(timeout, kAbortStepTimeout);
 }
 
 }  // namespace
@@ -64,7 +83,7 @@ ViStatus UsbTmcSession::Write(const ViByte* data, std::size_t size, std::size_t&
             transport_->BulkOut(transfer.data(), transfer.size(), sent, Left(deadline));
         if (result != UsbResult::Ok) {
             if (result == UsbResult::Timeout || result == UsbResult::Stall) {
-                AbortBulkOut(tag);
+                AbortBulkOut(tag, AbortDeadline(timeout));
             }
             return StatusOf(result);
         }
@@ -86,7 +105,7 @@ ViStatus UsbTmcSession::Read(ViByte* buffer, std::size_t size, std::size_t& rece
     UsbResult result = transport_->BulkOut(header.data(), header.size(), sent, Left(deadline));
     if (result != UsbResult::Ok) {
         if (result == UsbResult::Timeout || result == UsbResult::Stall) {
-            AbortBulkOut(tag);
+            AbortBulkOut(tag, AbortDeadline(timeout));
         }
         return StatusOf(result);
     }
@@ -102,7 +121,7 @@ ViStatus UsbTmcSession::Read(ViByte* buffer, std::size_t size, std::size_t& rece
         result = transport_->BulkIn(in_.data(), capacity, got, Left(deadline));
         if (result != UsbResult::Ok) {
             if (result == UsbResult::Timeout || result == UsbResult::Stall) {
-                AbortBulkIn(tag);
+                AbortBulkIn(tag, result == UsbResult::Stall, AbortDeadline(timeout));
             }
             return StatusOf(result);
         }
@@ -112,17 +131,17 @@ ViStatus UsbTmcSession::Read(ViByte* buffer, std::size_t size, std::size_t& rece
             // dropped, with the rest of its transfer, and the wait goes on.
             if (parsed && got < usbtmc::InTransferLength(parsed->transferSize) &&
                 got == capacity) {
-                DrainBulkIn();
+                DrainBulkIn(deadline);
             }
             if (Clock::now() >= deadline) {
-                AbortBulkIn(tag);
+                AbortBulkIn(tag, false, AbortDeadline(timeout));
                 return VI_ERROR_TMO;
             }
             continue;
         }
         if (parsed->transferSize > request) {
             // More than was asked for: the device is out of step with us.
-            AbortBulkIn(tag);
+            AbortBulkIn(tag, false, AbortDeadline(timeout));
             return VI_ERROR_IO;
         }
         // The data may come in further transfers after the header's.
@@ -136,7 +155,7 @@ ViStatus UsbTmcSession::Read(ViByte* buffer, std::size_t size, std::size_t& rece
                 std::memcpy(buffer, in_.data() + usbtmc::kHeaderSize, data);
                 received = data;
                 if (result == UsbResult::Timeout || result == UsbResult::Stall) {
-                    AbortBulkIn(tag);
+                    AbortBulkIn(tag, result == UsbResult::Stall, AbortDeadline(timeout));
                 }
                 return result == UsbResult::Ok ? VI_ERROR_IO : StatusOf(result);
             }
@@ -149,35 +168,40 @@ ViStatus UsbTmcSession::Read(ViByte* buffer, std::size_t size, std::size_t& rece
     }
 }
 
-void UsbTmcSession::AbortBulkOut(std::uint8_t tag)
+void UsbTmcSession::AbortBulkOut(std::uint8_t tag, Clock::time_point deadline)
 {
     std::uint8_t reply[8] = {};
     std::size_t got = 0;
     if (transport_->ControlIn(usbtmc::kRequestTypeEndpointIn, usbtmc::kInitiateAbortBulkOut, tag,
                               transport_->BulkOutEndpoint(), reply, 2, got,
-                              kAbortStepTimeout) != UsbResult::Ok ||
-        got < 1 || reply[0] != usbtmc::kStatusSuccess) {
-        return;
-    }
-    for (int poll = 0; poll < kAbortStatusPolls; ++poll) {
-        if (transport_->ControlIn(usbtmc::kRequestTypeEndpointIn,
-                                  usbtmc::kCheckAbortBulkOutStatus, 0,
-                                  transport_->BulkOutEndpoint(), reply, 8, got,
-                                  kAbortStepTimeout) != UsbResult::Ok ||
-            got < 1 || reply[0] != usbtmc::kStatusPending) {
-            break;
+                              Step(deadline)) == UsbResult::Ok &&
+        got >= 1 && reply[0] == usbtmc::kStatusSuccess) {
+        for (int poll = 0; poll < kAbortStatusPolls && !Passed(deadline); ++poll) {
+            if (transport_->ControlIn(usbtmc::kRequestTypeEndpointIn,
+                                      usbtmc::kCheckAbortBulkOutStatus, 0,
+                                      transport_->BulkOutEndpoint(), reply, 8, got,
+                                      Step(deadline)) != UsbResult::Ok ||
+                got < 1 || reply[0] != usbtmc::kStatusPending) {
+                break;
+            }
         }
     }
+    // Whatever the device made of the abort, a halted endpoint stays halted
+    // until the host clears it; without this every later write would stall.
     transport_->ClearHalt(transport_->BulkOutEndpoint());
 }
 
-void UsbTmcSession::AbortBulkIn(std::uint8_t tag)
+void UsbTmcSession::AbortBulkIn(std::uint8_t tag, bool halted, Clock::time_point deadline)
 {
+    if (halted) {
+        // A STALL halts the endpoint until the host clears it.
+        transport_->ClearHalt(transport_->BulkInEndpoint());
+    }
     std::uint8_t reply[8] = {};
     std::size_t got = 0;
     if (transport_->ControlIn(usbtmc::kRequestTypeEndpointIn, usbtmc::kInitiateAbortBulkIn, tag,
                               transport_->BulkInEndpoint(), reply, 2, got,
-                              kAbortStepTimeout) != UsbResult::Ok ||
+                              Step(deadline)) != UsbResult::Ok ||
         got < 1) {
         return;
     }
@@ -185,15 +209,15 @@ void UsbTmcSession::AbortBulkIn(std::uint8_t tag)
         // Nothing in progress on the device's side; whatever it had already
         // queued is still drained so that it cannot pass for a reply.
         if (reply[0] == usbtmc::kStatusTransferNotInProgress) {
-            DrainBulkIn();
+            DrainBulkIn(deadline);
         }
         return;
     }
-    DrainBulkIn();
-    for (int poll = 0; poll < kAbortStatusPolls; ++poll) {
+    DrainBulkIn(deadline);
+    for (int poll = 0; poll < kAbortStatusPolls && !Passed(deadline); ++poll) {
         if (transport_->ControlIn(usbtmc::kRequestTypeEndpointIn, usbtmc::kCheckAbortBulkInStatus,
                                   0, transport_->BulkInEndpoint(), reply, 8, got,
-                                  kAbortStepTimeout) != UsbResult::Ok) {
+                                  Step(deadline)) != UsbResult::Ok) {
             return;
         }
         const auto status = usbtmc::ParseCheckAbortBulkInStatus(reply, got);
@@ -201,23 +225,70 @@ void UsbTmcSession::AbortBulkIn(std::uint8_t tag)
             return;
         }
         if (status->moreData) {
-            DrainBulkIn();
+            DrainBulkIn(deadline);
         }
     }
 }
 
-void UsbTmcSession::DrainBulkIn()
+void UsbTmcSession::DrainBulkIn(Clock::time_point deadline)
 {
     const std::size_t packet = std::max<std::size_t>(transport_->MaxPacketSize(), 4);
     std::vector<std::uint8_t> scratch(packet * 64);
-    for (int transfers = 0; transfers < 1024; ++transfers) {
+    for (int transfers = 0; transfers < 1024 && !Passed(deadline); ++transfers) {
         std::size_t got = 0;
-        if (transport_->BulkIn(scratch.data(), scratch.size(), got, kAbortStepTimeout) !=
+        if (transport_->BulkIn(scratch.data(), scratch.size(), got, Step(deadline)) !=
                 UsbResult::Ok ||
             got < scratch.size()) {
             return;  // a short packet (or nothing more) ends it
         }
     }
+}
+
+ViStatus UsbTmcSession::Clear(std::chrono::milliseconds timeout)
+{
+    // INITIATE_CLEAR, then CHECK_CLEAR_STATUS until the device is done
+    // (reading Bulk-IN while it says data is left there), then the Bulk-OUT
+    // halt is cleared, as the USB-TMC clear sequence asks of the host.
+    const auto deadline = AbortDeadline(timeout);
+    std::uint8_t reply[2] = {};
+    std::size_t got = 0;
+    UsbResult result = transport_->ControlIn(usbtmc::kRequestTypeInterfaceIn,
+                                             usbtmc::kInitiateClear, 0,
+                                             transport_->InterfaceNumber(), reply, 1, got,
+                                             Step(deadline));
+    if (result != UsbResult::Ok) {
+        return StatusOf(result);
+    }
+    if (got < 1 || reply[0] != usbtmc::kStatusSuccess) {
+        return VI_ERROR_IO;
+    }
+    for (;;) {
+        if (Passed(deadline)) {
+            return VI_ERROR_TMO;
+        }
+        result = transport_->ControlIn(usbtmc::kRequestTypeInterfaceIn, usbtmc::kCheckClearStatus,
+                                       0, transport_->InterfaceNumber(), reply, 2, got,
+                                       Step(deadline));
+        if (result != UsbResult::Ok) {
+            return StatusOf(result);
+        }
+        if (got < 1) {
+            return VI_ERROR_IO;
+        }
+        if (reply[0] != usbtmc::kStatusPending) {
+            break;
+        }
+        if (got >= 2 && (reply[1] & 0x01) != 0) {
+            DrainBulkIn(deadline);
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    if (reply[0] != usbtmc::kStatusSuccess) {
+        return VI_ERROR_IO;
+    }
+    result = transport_->ClearHalt(transport_->BulkOutEndpoint());
+    return StatusOf(result);
 }
 
 std::string UsbTmcSession::ModelName()

@@ -14,8 +14,9 @@ namespace voltora::visa {
 // with REQUEST_DEV_DEP_MSG_IN and takes DEV_DEP_MSG_IN transfers of the same
 // bTag, dropping any left from an earlier, abandoned request. A transfer
 // that times out is aborted (INITIATE_ABORT_BULK_IN/OUT, then
-// CHECK_ABORT_*_STATUS until done, draining Bulk-IN), so that the next
-// query starts on a clean link.
+// CHECK_ABORT_*_STATUS until done, draining Bulk-IN, within the session's
+// time-out), and a halted endpoint is cleared, so that the next query starts
+// on a clean link.
 class UsbTmcSession : public IVisaSession {
 public:
     // Largest message part sent in one Bulk-OUT transfer.
@@ -30,6 +31,8 @@ public:
     ViStatus Read(ViByte* buffer, std::size_t size, std::size_t& received, bool& end,
                   std::chrono::milliseconds timeout) override;
     std::string ModelName() override;
+    // The USB-TMC clear: the device empties its input and output buffers.
+    ViStatus Clear(std::chrono::milliseconds timeout) override;
     void Close() override;
 
     // The bTag of the last transfer sent (tests).
@@ -40,12 +43,15 @@ private:
 
     std::uint8_t TakeTag();
     ViStatus StatusOf(UsbResult result) const;
-    // Aborts the Bulk-OUT transfer `tag` and clears the endpoint's halt.
-    void AbortBulkOut(std::uint8_t tag);
-    // Aborts the Bulk-IN transfer `tag` and drains what the device still has.
-    void AbortBulkIn(std::uint8_t tag);
-    // Reads Bulk-IN until a short packet or a time-out; the bytes are dropped.
-    void DrainBulkIn();
+    // Aborts the Bulk-OUT transfer `tag` and clears the endpoint's halt, all
+    // by `deadline`.
+    void AbortBulkOut(std::uint8_t tag, Clock::time_point deadline);
+    // Aborts the Bulk-IN transfer `tag` and drains what the device still
+    // has, by `deadline`; `halted`: the endpoint stalled and is cleared first.
+    void AbortBulkIn(std::uint8_t tag, bool halted, Clock::time_point deadline);
+    // Reads Bulk-IN until a short packet, a time-out or `deadline`; the
+    // bytes are dropped.
+    void DrainBulkIn(Clock::time_point deadline);
 
     std::unique_ptr<IUsbTmcTransport> transport_;
     std::uint8_t tag_ = 0;

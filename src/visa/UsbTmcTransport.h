@@ -41,6 +41,8 @@ public:
     virtual std::uint8_t BulkInEndpoint() const = 0;
     virtual std::uint8_t BulkOutEndpoint() const = 0;
     virtual std::uint16_t MaxPacketSize() const = 0;
+    // bInterfaceNumber, the index of the interface's class requests.
+    virtual std::uint8_t InterfaceNumber() const { return 0; }
     // The product string of the device (VI_ATTR_MODEL_NAME).
     virtual std::string ProductName() const = 0;
 

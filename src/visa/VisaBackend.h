@@ -28,6 +28,14 @@ public:
     // another error.
     virtual ViStatus Read(ViByte* buffer, std::size_t size, std::size_t& received, bool& end,
                           std::chrono::milliseconds timeout) = 0;
+    // The device clear of the link's protocol (viClear): the instrument
+    // empties its input and output buffers. VI_ERROR_NSUP_OPER where the
+    // link has none.
+    virtual ViStatus Clear(std::chrono::milliseconds timeout)
+    {
+        (void)timeout;
+        return VI_ERROR_NSUP_OPER;
+    }
     // VI_ATTR_MODEL_NAME; empty when the link cannot tell.
     virtual std::string ModelName() { return {}; }
     // Ends the link. May be called while another thread is inside Read or

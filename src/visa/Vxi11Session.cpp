@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <vector>
 
 namespace voltora::visa {
 namespace {
@@ -54,9 +55,12 @@ ViStatus Vxi11Session::Open(const Endpoint& endpoint, std::chrono::milliseconds 
                             std::unique_ptr<IVisaSession>& session)
 {
     const auto deadline = Clock::now() + timeout;
-    std::uint16_t port = 0;
-    ViStatus status = LookUpRpcPort(endpoint.host, endpoint.portmapperPort, vxi11::kCoreProgram,
-                                    vxi11::kCoreVersion, deadline, port);
+    std::uint16_t port = endpoint.corePort;
+    ViStatus status = VI_SUCCESS;
+    if (port == 0) {
+        status = LookUpRpcPort(endpoint.host, endpoint.portmapperPort, vxi11::kCoreProgram,
+                               vxi11::kCoreVersion, deadline, port);
+    }
     if (status != VI_SUCCESS) {
         return status;
     }
@@ -91,6 +95,16 @@ ViStatus Vxi11Session::Open(const Endpoint& endpoint, std::chrono::milliseconds 
     // at that floor rather than sending one byte at a time.
     made->maxReceiveSize_ = std::max<std::uint32_t>(reply.maxRecvSize, 1024);
     made->closeTimeout_ = std::min(timeout, std::chrono::milliseconds(1000));
+    if (reply.abortPort != 0) {
+        // Without an abort channel the link still works; a read that times
+        // out then cannot stop the instrument's reply.
+        const auto abortDeadline = std::min(deadline, Clock::now() + made->closeTimeout_);
+        if (RpcClient::Connect(endpoint.host, reply.abortPort, vxi11::kAbortProgram,
+                               vxi11::kAbortVersion, abortDeadline,
+                               made->abort_) != VI_SUCCESS) {
+            made->abort_.reset();
+        }
+    }
     session = std::move(made);
     return VI_SUCCESS;
 }
@@ -177,6 +191,12 @@ ViStatus Vxi11Session::Read(ViByte* buffer, std::size_t size, std::size_t& recei
     ViStatus status =
         rpc_->Call(vxi11::kDeviceRead, vxi11::AsXdrProc(vxi11::XdrDeviceReadParms), &parms,
                    vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply, deadline, replyLimit);
+    if (status == VI_ERROR_TMO) {
+        // The instrument is still inside this device_read, and may yet
+        // send (part of) its reply: stop it, so that this reply cannot be
+        // taken for the answer to the next query.
+        AbortRead(size);
+    }
     EndCall();
     if (status != VI_SUCCESS) {
         return status;
@@ -188,6 +208,62 @@ ViStatus Vxi11Session::Read(ViByte* buffer, std::size_t size, std::size_t& recei
         return Vxi11ErrorStatus(reply.error);
     }
     return VI_SUCCESS;
+}
+
+void Vxi11Session::AbortRead(std::size_t size)
+{
+    if (abort_ == nullptr) {
+        return;
+    }
+    // Bounded like destroy_link: the read already used up its time.
+    const auto deadline = Clock::now() + closeTimeout_;
+    std::int32_t link = link_;
+    std::int32_t error = 0;
+    if (abort_->Call(vxi11::kDeviceAbort, vxi11::AsXdrProc(vxi11::XdrInt32), &link,
+                     vxi11::AsXdrProc(vxi11::XdrInt32), &error, deadline) != VI_SUCCESS ||
+        error != vxi11::kNoError) {
+        return;
+    }
+    // The aborted device_read answers first on the core channel (and is
+    // skipped as a late reply); reads that do not wait then take whatever
+    // the instrument still holds of the reply, until it has nothing more.
+    std::vector<char> discard(std::clamp<std::size_t>(size, 1024, 64 * 1024));
+    for (int round = 0; round < 64 && Clock::now() < deadline; ++round) {
+        vxi11::DeviceReadParms parms;
+        parms.lid = link_;
+        parms.requestSize = static_cast<std::uint32_t>(discard.size());
+        parms.ioTimeout = 0;
+        vxi11::DeviceReadResp reply;
+        reply.data = discard.data();
+        reply.capacity = parms.requestSize;
+        if (rpc_->Call(vxi11::kDeviceRead, vxi11::AsXdrProc(vxi11::XdrDeviceReadParms), &parms,
+                       vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply,
+                       deadline) != VI_SUCCESS ||
+            reply.error != vxi11::kNoError || (reply.reason & vxi11::kReasonEnd) != 0) {
+            return;
+        }
+    }
+}
+
+ViStatus Vxi11Session::Clear(std::chrono::milliseconds timeout)
+{
+    if (!BeginCall()) {
+        return VI_ERROR_CONN_LOST;
+    }
+    vxi11::DeviceGenericParms parms;
+    parms.lid = link_;
+    parms.flags = 0;
+    parms.lockTimeout = 0;
+    parms.ioTimeout = Milliseconds(timeout);
+    std::int32_t error = 0;
+    ViStatus status =
+        rpc_->Call(vxi11::kDeviceClear, vxi11::AsXdrProc(vxi11::XdrDeviceGenericParms), &parms,
+                   vxi11::AsXdrProc(vxi11::XdrInt32), &error, Clock::now() + timeout);
+    EndCall();
+    if (status == VI_SUCCESS) {
+        status = Vxi11ErrorStatus(error);
+    }
+    return status;
 }
 
 void Vxi11Session::Close()
@@ -205,6 +281,9 @@ void Vxi11Session::Close()
         // A call is blocked in another thread: breaking the connection wakes
         // it at once, and the instrument drops the link with the connection.
         rpc_->Interrupt();
+        if (abort_ != nullptr) {
+            abort_->Interrupt();
+        }
         return;
     }
     std::int32_t link = link_;
@@ -212,6 +291,9 @@ void Vxi11Session::Close()
     rpc_->Call(vxi11::kDestroyLink, vxi11::AsXdrProc(vxi11::XdrInt32), &link,
                vxi11::AsXdrProc(vxi11::XdrInt32), &error, Clock::now() + closeTimeout_);
     rpc_->Interrupt();
+    if (abort_ != nullptr) {
+        abort_->Interrupt();
+    }
 }
 
 }  // namespace voltora::visa

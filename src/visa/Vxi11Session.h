@@ -15,13 +15,18 @@ namespace voltora::visa {
 // lock, lock time-out 0), device_write sends a message in chunks of the
 // instrument's maximum receive size with END on the last, device_read reads
 // until END or the requested count, and destroy_link ends it. Every call is
-// bounded by the session's time-out.
+// bounded by the session's time-out. When create_link names an abort port
+// the session also opens the abort channel: a read that times out sends
+// device_abort there, so the instrument stops the reply it was sending, and
+// what is left of it is read and thrown away before the next exchange.
 class Vxi11Session : public IVisaSession {
 public:
     struct Endpoint {
         std::string host;
         std::string device = "inst0";
         std::uint16_t portmapperPort = 111;
+        // The core channel's port when already known (0: ask the portmapper).
+        std::uint16_t corePort = 0;
     };
 
     ~Vxi11Session() override;
@@ -33,9 +38,12 @@ public:
                    std::chrono::milliseconds timeout) override;
     ViStatus Read(ViByte* buffer, std::size_t size, std::size_t& received, bool& end,
                   std::chrono::milliseconds timeout) override;
+    // device_clear.
+    ViStatus Clear(std::chrono::milliseconds timeout) override;
     void Close() override;
 
     std::uint32_t MaxReceiveSize() const { return maxReceiveSize_; }
+    bool HasAbortChannel() const { return abort_ != nullptr; }
 
 private:
     Vxi11Session() = default;
@@ -43,8 +51,12 @@ private:
     // Marks a call as running; false once the session is closed.
     bool BeginCall();
     void EndCall();
+    // After a read timed out with the instrument still answering: abort on
+    // the abort channel, then drain the rest of the reply.
+    void AbortRead(std::size_t size);
 
     std::unique_ptr<RpcClient> rpc_;
+    std::unique_ptr<RpcClient> abort_;  // null when the instrument has none
     std::int32_t link_ = 0;
     std::uint32_t maxReceiveSize_ = 1024;
     std::chrono::milliseconds closeTimeout_{1000};

@@ -13,6 +13,11 @@ namespace voltora::visa::vxi11 {
 
 constexpr rpcprog_t kCoreProgram = 0x0607AF;
 constexpr rpcvers_t kCoreVersion = 1;
+// The abort channel: a second connection, to the port create_link names,
+// on which device_abort ends a call in progress on the core channel.
+constexpr rpcprog_t kAbortProgram = 0x0607B0;
+constexpr rpcvers_t kAbortVersion = 1;
+constexpr rpcproc_t kDeviceAbort = 1;
 
 enum Procedure : rpcproc_t {
     kCreateLink = 10,

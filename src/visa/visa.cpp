@@ -47,6 +47,11 @@ ViStatus viRead(ViSession vi, ViPBuf buf, ViUInt32 cnt, ViPUInt32 retCnt)
     return ResourceManager::Instance().Read(vi, buf, cnt, retCnt);
 }
 
+ViStatus viClear(ViSession vi)
+{
+    return ResourceManager::Instance().Clear(vi);
+}
+
 ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList vi, ViPUInt32 retCnt,
                     ViChar desc[])
 {

@@ -83,6 +83,10 @@ ViStatus viWrite(ViSession vi, ViConstBuf buf, ViUInt32 cnt, ViPUInt32 retCnt);
 // read (VI_SUCCESS_MAX_CNT). VI_ERROR_TMO when the session's time-out passes
 // first; `retCnt` then holds what arrived.
 ViStatus viRead(ViSession vi, ViPBuf buf, ViUInt32 cnt, ViPUInt32 retCnt);
+// Clears the device: it empties its input and output buffers, abandoning a
+// reply that was not read (USB-TMC: INITIATE_CLEAR and its status checks).
+// VI_ERROR_NSUP_OPER on links without a clear.
+ViStatus viClear(ViSession vi);
 // Lists the resources matching `expr` ("?" one character, "*" any run).
 ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViPFindList vi, ViPUInt32 retCnt,
                     ViChar desc[]);

@@ -72,6 +72,20 @@ public:
     {
         received = 0;
         std::unique_lock<std::mutex> lock(device_.mutex_);
+        if (device_.keepSending_) {
+            // A full transfer of filler every so often, whatever was asked.
+            const auto pause = std::min(*device_.keepSending_, timeout);
+            device_.changed_.wait_for(lock, pause, [this] { return device_.cancelled_; });
+            if (device_.cancelled_) {
+                return UsbResult::Cancelled;
+            }
+            if (*device_.keepSending_ > timeout) {
+                return UsbResult::Timeout;
+            }
+            std::memset(data, 0xEE, capacity);
+            received = capacity;
+            return UsbResult::Ok;
+        }
         device_.changed_.wait_for(lock, timeout, [this] {
             return device_.cancelled_ || !device_.transfers_.empty();
         });
@@ -107,7 +121,9 @@ public:
         case usbtmc::kInitiateAbortBulkIn:
             size = 2;
             reply[1] = static_cast<std::uint8_t>(value);
-            if (device_.hungTag_ && *device_.hungTag_ == value) {
+            if (device_.keepSending_) {
+                reply[0] = usbtmc::kStatusSuccess;
+            } else if (device_.hungTag_ && *device_.hungTag_ == value) {
                 // The device had started sending the late reply: one short
                 // piece is left to drain, the rest is dropped.
                 device_.transfers_.clear();
@@ -122,7 +138,10 @@ public:
             break;
         case usbtmc::kCheckAbortBulkInStatus:
             size = 8;
-            if (device_.abortPendingPolls_ > 0) {
+            if (device_.keepSending_) {
+                reply[0] = usbtmc::kStatusPending;
+                reply[1] = 1;  // more data to drain, always
+            } else if (device_.abortPendingPolls_ > 0) {
                 --device_.abortPendingPolls_;
                 reply[0] = usbtmc::kStatusPending;
                 reply[1] = device_.transfers_.empty() ? 0 : 1;
@@ -226,6 +245,12 @@ void FakeUsbTmcDevice::SetHeaderInOwnTransfer(bool split)
 {
     std::lock_guard<std::mutex> guard(mutex_);
     splitHeader_ = split;
+}
+
+void FakeUsbTmcDevice::KeepSending(std::chrono::milliseconds perTransfer)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    keepSending_ = perTransfer;
 }
 
 void FakeUsbTmcDevice::HangNextReply()

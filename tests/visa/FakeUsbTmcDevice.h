@@ -2,6 +2,7 @@
 
 #include "visa/UsbTmcTransport.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -40,6 +41,9 @@ public:
     void HangNextReply();
     // The next Bulk-OUT transfer times out.
     void HangNextBulkOut();
+    // Bulk-IN never stops: a full transfer of filler every `perTransfer`,
+    // and an abort's status check always finds more to drain.
+    void KeepSending(std::chrono::milliseconds perTransfer);
     // A complete reply transfer with an old tag waits ahead of the next one.
     void QueueStaleTransfer(std::uint8_t tag, const std::string& data);
 
@@ -76,6 +80,7 @@ private:
     std::optional<std::uint8_t> hungTag_;
     int abortPendingPolls_ = 0;
     bool hangNextBulkOut_ = false;
+    std::optional<std::chrono::milliseconds> keepSending_;
     bool cancelled_ = false;
 };
 

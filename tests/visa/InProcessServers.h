@@ -52,6 +52,7 @@ public:
     std::string SocketResource() const;
     static constexpr const char* kVxi11Resource = "TCPIP0::127.0.0.1::inst0::INSTR";
     std::uint16_t Vxi11Port() const { return vxi11_.Port(); }
+    sim::Vxi11Server& Vxi11() { return vxi11_; }
 
 private:
     sim::StopSignal stop_;

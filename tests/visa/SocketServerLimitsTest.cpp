@@ -127,7 +127,7 @@ public:
         : served_([this](std::string_view m) { return meter_.Execute(m); }, {}, 0us, false),
           server_(served_, stop_, limits)
     {
-        served_.SetOverlongHandler([this] { meter_.QueueError(error::kTooMuchData, "Too much data"); });
+        served_.SetOverlongHandler([this] { meter_.ReportError(error::kTooMuchData, "Too much data"); });
         std::string error;
         ready_ = server_.Listen("127.0.0.1", 0, error);
         thread_ = std::thread([this] { server_.Run(); });

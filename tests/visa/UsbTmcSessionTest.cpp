@@ -189,6 +189,33 @@ TEST_F(UsbTmcSessionTest, BulkOutTimeOutIsAbortedAndTheHaltCleared)
     EXPECT_EQ(Query("IDN-ZOBR-PRI?"), "ZAN,USB-METER,U0001,1.0\n");
 }
 
+TEST_F(UsbTmcSessionTest, AbortAgainstADeviceThatKeepsSendingEndsWithinTheTimeOut)
+{
+    // Each transfer of filler takes 20 ms: draining it 1024 times per status
+    // check, 21 times, would take minutes.
+    ASSERT_EQ(viSetAttribute(session_, VI_ATTR_TMO_VALUE, 300), VI_SUCCESS);
+    device_.KeepSending(std::chrono::milliseconds(20));
+    ASSERT_EQ(Write("IDN-ZOBR-PRI?"), VI_SUCCESS);
+    const ViSession session = session_;
+    const auto start = Clock::now();
+    auto reading = std::async(std::launch::async, [session] {
+        ViByte buffer[64];
+        ViUInt32 count = 0;
+        return viRead(session, buffer, sizeof(buffer), &count);
+    });
+    const bool ended = reading.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!ended) {
+        viClose(session_);  // ends the drain, so that the test itself ends
+    }
+    ASSERT_TRUE(ended) << "the abort ran past 5 s";
+    EXPECT_EQ(reading.get(), VI_ERROR_TMO);
+    // The read's 300 ms, then at most one abort budget (500 ms at least).
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
+    const auto controls = device_.ControlRequests();
+    ASSERT_FALSE(controls.empty());
+    EXPECT_EQ(controls.front().request, usbtmc::kInitiateAbortBulkIn);
+}
+
 TEST_F(UsbTmcSessionTest, DeviceThatNeverSetsEndOfMessage)
 {
     device_.SetNeverEndOfMessage(true);

@@ -49,6 +49,9 @@ const char* SimServerUsage()
            "  --no-socket          do not serve the raw socket\n"
            "  --no-vxi11           do not serve VXI-11\n"
            "  --no-rpcbind         serve VXI-11 without registering with rpcbind\n"
+           "  --portmapper         answer portmapper look-ups (TCP and UDP, broadcasts\n"
+           "                       included) on port 111 of the address, as a LAN meter\n"
+           "                       does, instead of registering with rpcbind\n"
            "  --transcript         print every message and reply on standard error\n"
            "  --latency-us N       wait N microseconds before each reply (default 0)\n"
            "  --seed N             seed of the readings' noise (default 1)\n"
@@ -107,6 +110,9 @@ bool ParseSimServerOptions(const std::vector<std::string>& arguments, SimServerO
         } else if (name == "--no-vxi11") {
             options.serveVxi11 = false;
         } else if (name == "--no-rpcbind") {
+            options.registerWithRpcbind = false;
+        } else if (name == "--portmapper") {
+            options.ownPortmapper = true;
             options.registerWithRpcbind = false;
         } else if (name == "--transcript") {
             options.transcript = true;

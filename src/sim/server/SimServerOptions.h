@@ -17,6 +17,7 @@ struct SimServerOptions {
     bool serveVxi11 = true;
     std::uint16_t vxi11Port = 0;  // any free port; clients find it by the portmapper
     bool registerWithRpcbind = true;
+    bool ownPortmapper = false;  // answer look-ups on port 111 itself
     bool transcript = false;
     std::chrono::microseconds latency{0};
     std::uint32_t seed = 1;

@@ -3,6 +3,7 @@
 
 #include "sim/CommandContext.h"
 #include "sim/SimulatedMeter.h"
+#include "sim/server/PortmapperResponder.h"
 #include "sim/server/SimServerOptions.h"
 #include "sim/server/SocketServer.h"
 #include "sim/server/StopSignal.h"
@@ -50,7 +51,7 @@ int main(int argc, char** argv)
     auto meter = std::make_shared<SimulatedMeter>(meterOptions);
     ServedMeter served([meter](std::string_view message) { return meter->Execute(message); },
                        options.faults, options.latency, options.transcript);
-    served.SetOverlongHandler([meter] { meter->QueueError(error::kTooMuchData, "Too much data"); });
+    served.SetOverlongHandler([meter] { meter->ReportError(error::kTooMuchData, "Too much data"); });
 
     StopSignal stop;
     g_stop = &stop;
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<SocketServer> socketServer;
     std::unique_ptr<Vxi11Server> vxi11Server;
+    std::unique_ptr<PortmapperResponder> portmapper;
     if (options.serveSocket) {
         SocketServerLimits limits;
         limits.maxConnections = options.maxClients;
@@ -75,6 +77,7 @@ int main(int argc, char** argv)
     }
     if (options.serveVxi11) {
         vxi11Server = std::make_unique<Vxi11Server>(served, stop);
+        vxi11Server->SetOverlongHandler([meter] { meter->ReportError(-223, "Too much data"); });
         if (!vxi11Server->Listen(options.address, options.vxi11Port, error)) {
             std::fprintf(stderr, "voltora-sim: VXI-11: %s\n", error.c_str());
             return 1;
@@ -82,6 +85,13 @@ int main(int argc, char** argv)
         if (options.registerWithRpcbind && !vxi11Server->Register(error)) {
             std::fprintf(stderr, "voltora-sim: VXI-11: %s\n", error.c_str());
             return 1;
+        }
+        if (options.ownPortmapper) {
+            portmapper = std::make_unique<PortmapperResponder>(stop);
+            if (!portmapper->Listen(options.address, vxi11Server->Port(), error)) {
+                std::fprintf(stderr, "voltora-sim: portmapper: %s\n", error.c_str());
+                return 1;
+            }
         }
     }
 
@@ -94,6 +104,10 @@ int main(int argc, char** argv)
     if (socketServer) {
         socketThread = std::thread([&] { socketServer->Run(); });
     }
+    std::thread portmapperThread;
+    if (portmapper) {
+        portmapperThread = std::thread([&] { portmapper->Run(); });
+    }
     if (vxi11Server) {
         vxi11Server->Run();
     } else {
@@ -102,6 +116,9 @@ int main(int argc, char** argv)
     }
     if (socketThread.joinable()) {
         socketThread.join();
+    }
+    if (portmapperThread.joinable()) {
+        portmapperThread.join();
     }
     // Unregisters from rpcbind before the process ends.
     vxi11Server.reset();
