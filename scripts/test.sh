@@ -26,7 +26,7 @@ fi
 # between a worker and the user-interface side, or between a network call and
 # the Close that interrupts it, fails the run.
 tsan="${VOLTORA_TSAN_BUILD_DIR:-$root/build-tsan}"
-tsan_tests=(platform_tests link_tests functions_worker_tests functions_simulator_tests
+tsan_tests=(platform_tests visa_tests link_tests functions_worker_tests functions_simulator_tests
   visa_network_tests)
 if [ ! -f "$tsan/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -36,6 +36,27 @@ cmake --build "$tsan" -j"$(nproc)" --target "${tsan_tests[@]}"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir "$tsan" --output-on-failure -j"$(nproc)" \
   -R "^($(IFS='|'; echo "${tsan_tests[*]}"))\$"
+
+# The core and network suites once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer: a use after free, an overflow, a leak or any
+# undefined behaviour (an out-of-range enum read from a peer included) fails
+# the run.
+asan="${VOLTORA_ASAN_BUILD_DIR:-$root/build-asan}"
+asan_tests=(platform_tests visa_tests visa_network_tests visa_usbtmc_tests link_tests sim_tests
+  functions_worker_tests functions_simulator_tests)
+if [ ! -f "$asan/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVOLTORA_ASAN=ON -DVOLTORA_BUILD_GUI=OFF -DVOLTORA_BUILD_BENCH=OFF >/dev/null
+fi
+cmake --build "$asan" -j"$(nproc)" --target "${asan_tests[@]}"
+ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1" \
+  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  ctest --test-dir "$asan" --output-on-failure -j"$(nproc)" \
+  -R "^($(IFS='|'; echo "${asan_tests[*]}"))\$"
+
+# Every fuzz harness briefly (VOLTORA_FUZZ_SECONDS each, 15 by default) from
+# its seed corpus; see fuzz/README.md for long runs.
+"$root/scripts/fuzz.sh" "${VOLTORA_FUZZ_SECONDS:-15}"
 
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 

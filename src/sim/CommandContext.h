@@ -33,6 +33,7 @@ inline constexpr int kDataType = -104;
 inline constexpr int kMissingParameter = -109;
 inline constexpr int kUndefinedHeader = -113;
 inline constexpr int kDataOutOfRange = -222;
+inline constexpr int kTooMuchData = -223;
 inline constexpr int kIllegalParameter = -224;
 }  // namespace error
 

@@ -2,6 +2,9 @@
 
 #include "platform/AsciiCase.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace voltora::visa {
 namespace {
 
@@ -19,24 +22,52 @@ bool ElementMatches(char element, char c)
 
 bool MatchesExpression(std::string_view expression, std::string_view resource)
 {
-    if (expression.empty()) {
-        return resource.empty();
-    }
-    const char element = expression[0];
-    if (expression.size() > 1 && expression[1] == '*') {
-        const std::string_view rest = expression.substr(2);
-        // Zero repetitions, then one more at a time while the element fits.
-        for (std::size_t i = 0;; ++i) {
-            if (MatchesExpression(rest, resource.substr(i))) {
-                return true;
-            }
-            if (i >= resource.size() || !ElementMatches(element, resource[i])) {
-                return false;
-            }
+    // The expression as a row of elements, each matching one character or,
+    // followed by "*", any number of them. Every element position the
+    // resource read so far can have reached is followed at once, so the
+    // time grows with the product of both lengths, never exponentially
+    // with the number of stars.
+    struct Element {
+        char c;
+        bool repeats;
+    };
+    std::vector<Element> elements;
+    for (std::size_t i = 0; i < expression.size(); ++i) {
+        const bool repeats = i + 1 < expression.size() && expression[i + 1] == '*';
+        elements.push_back({expression[i], repeats});
+        if (repeats) {
+            ++i;
         }
     }
-    return !resource.empty() && ElementMatches(element, resource[0]) &&
-           MatchesExpression(expression.substr(1), resource.substr(1));
+    const std::size_t n = elements.size();
+    std::vector<char> reached(n + 1, 0);
+    std::vector<char> next(n + 1, 0);
+    // A repeating element may also be taken zero times.
+    const auto skipRepeats = [&](std::vector<char>& states) {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (states[i] && elements[i].repeats) {
+                states[i + 1] = 1;
+            }
+        }
+    };
+    reached[0] = 1;
+    skipRepeats(reached);
+    for (const char c : resource) {
+        std::fill(next.begin(), next.end(), 0);
+        bool any = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (reached[i] && ElementMatches(elements[i].c, c)) {
+                next[elements[i].repeats ? i : i + 1] = 1;
+                any = true;
+            }
+        }
+        if (!any) {
+            return false;
+        }
+        skipRepeats(next);
+        reached.swap(next);
+    }
+    return reached[n] != 0;
 }
 
 bool StartsWithNoCase(std::string_view resource, std::string_view prefix)

@@ -25,8 +25,11 @@ void CopyDescriptor(const std::string& resource, ViChar* descriptor)
 
 ResourceManager& ResourceManager::Instance()
 {
-    static ResourceManager instance;
-    return instance;
+    // Never destroyed: a worker may still be inside a call when the process
+    // exits, and tearing the session table down under it would hand it a
+    // freed session. Each session lives as long as its last caller holds it.
+    static ResourceManager* const instance = new ResourceManager();
+    return *instance;
 }
 
 ResourceManager::ResourceManager()

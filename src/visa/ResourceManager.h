@@ -46,6 +46,9 @@ public:
 private:
     ResourceManager();
 
+    // A call holds its session (shared) from look-up to return; Close only
+    // takes it out of the table and closes its link, so the last call still
+    // inside it is what frees it.
     struct Session {
         ViSession owner = 0;
         std::string resource;

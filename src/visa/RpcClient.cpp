@@ -3,6 +3,7 @@
 #include <rpc/pmap_prot.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include <netinet/in.h>
 
@@ -17,6 +18,18 @@ constexpr std::size_t kInitialOutbox = 4096;
 constexpr std::size_t kMaxRecord = (std::size_t{64} << 20) + 4096;
 // Bytes asked of the connection per receive.
 constexpr std::size_t kReceiveRoom = 16 * 1024;
+// A portmapper GETPORT reply: the RPC header and one word.
+constexpr std::size_t kPortReplyLimit = RpcClient::kReplyHeaderRoom + 4;
+
+// An enumerated field decoded from the peer, as the integer it holds.
+template <typename Enum>
+std::int32_t AsInteger(const Enum& field)
+{
+    static_assert(sizeof(Enum) == sizeof(std::int32_t));
+    std::int32_t value = 0;
+    std::memcpy(&value, &field, sizeof(value));
+    return value;
+}
 
 }  // namespace
 
@@ -111,11 +124,25 @@ ViStatus RpcClient::ReceiveRecord(const char*& data, std::size_t& size,
 }
 
 ViStatus RpcClient::Call(rpcproc_t procedure, xdrproc_t encodeArgs, void* args,
-                         xdrproc_t decodeResult, void* result, Clock::time_point deadline)
+                         xdrproc_t decodeResult, void* result, Clock::time_point deadline,
+                         std::size_t replyLimit)
 {
     if (connection_->IsInterrupted()) {
         return VI_ERROR_CONN_LOST;
     }
+    replyLimit = std::min(replyLimit, kMaxRecord);
+    inbox_.SetMaxRecordSize(std::max(replyLimit, lateReplyLimit_));
+    const ViStatus outcome = Exchange(procedure, encodeArgs, args, decodeResult, result,
+                                      deadline);
+    if (outcome == VI_ERROR_TMO) {
+        lateReplyLimit_ = std::max(lateReplyLimit_, replyLimit);
+    }
+    return outcome;
+}
+
+ViStatus RpcClient::Exchange(rpcproc_t procedure, xdrproc_t encodeArgs, void* args,
+                             xdrproc_t decodeResult, void* result, Clock::time_point deadline)
+{
     const std::uint32_t xid = nextXid_++;
     const std::size_t callSize = EncodeCall(xid, procedure, encodeArgs, args);
     if (callSize == 0) {
@@ -138,6 +165,9 @@ ViStatus RpcClient::Call(rpcproc_t procedure, xdrproc_t encodeArgs, void* args,
             inbox_.Consume();
             continue;
         }
+        // Replies come in the order of the calls: no earlier one is late any
+        // more.
+        lateReplyLimit_ = 0;
         char verifier[MAX_AUTH_BYTES];
         rpc_msg reply{};
         reply.acpted_rply.ar_verf = _null_auth;
@@ -149,11 +179,13 @@ ViStatus RpcClient::Call(rpcproc_t procedure, xdrproc_t encodeArgs, void* args,
         const bool decoded = xdr_replymsg(&xdrs, &reply);
         xdr_destroy(&xdrs);
         inbox_.Consume();
-        if (!decoded || reply.rm_direction != REPLY) {
+        // The status words are whatever the peer sent: read as integers,
+        // since a value outside the enumerations is undefined as an enum.
+        if (!decoded || AsInteger(reply.rm_direction) != REPLY) {
             return VI_ERROR_IO;
         }
-        if (reply.rm_reply.rp_stat != MSG_ACCEPTED ||
-            reply.acpted_rply.ar_stat != SUCCESS) {
+        if (AsInteger(reply.rm_reply.rp_stat) != MSG_ACCEPTED ||
+            AsInteger(reply.acpted_rply.ar_stat) != SUCCESS) {
             // Denied (authentication, version) or not carried out (no such
             // program or procedure, undecodable arguments, server error).
             return VI_ERROR_IO;
@@ -180,7 +212,8 @@ ViStatus LookUpRpcPort(const std::string& host, std::uint16_t portmapperPort, rp
     query.pm_port = 0;
     u_long found = 0;
     status = portmapper->Call(PMAPPROC_GETPORT, reinterpret_cast<xdrproc_t>(xdr_pmap), &query,
-                              reinterpret_cast<xdrproc_t>(xdr_u_long), &found, deadline);
+                              reinterpret_cast<xdrproc_t>(xdr_u_long), &found, deadline,
+                              kPortReplyLimit);
     if (status != VI_SUCCESS) {
         return status;
     }

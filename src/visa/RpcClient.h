@@ -33,11 +33,23 @@ public:
                             rpcvers_t version, Clock::time_point deadline,
                             std::unique_ptr<RpcClient>& client);
 
+    // Room for a reply's RPC header: transaction id, direction, status,
+    // the largest verifier and the accept status.
+    static constexpr std::size_t kReplyHeaderRoom = 512;
+    // The reply limit of calls that name none: any reply of a call without
+    // bulk data fits.
+    static constexpr std::size_t kDefaultReplyLimit = 64 * 1024;
+
     // One call, bounded by `deadline`. VI_SUCCESS, VI_ERROR_TMO,
     // VI_ERROR_CONN_LOST (connection gone or interrupted) or VI_ERROR_IO
-    // (the server refused the call or sent something undecodable).
+    // (the server refused the call or sent something undecodable). A reply
+    // record longer than `replyLimit` bytes (its record marks counted) is
+    // not received further: the call fails with VI_ERROR_IO and ends the
+    // connection, so a peer cannot make the client hold more than the call
+    // can legitimately return.
     ViStatus Call(rpcproc_t procedure, xdrproc_t encodeArgs, void* args, xdrproc_t decodeResult,
-                  void* result, Clock::time_point deadline);
+                  void* result, Clock::time_point deadline,
+                  std::size_t replyLimit = kDefaultReplyLimit);
 
     // Breaks a call in progress in another thread; later calls fail.
     void Interrupt() { connection_->Interrupt(); }
@@ -49,6 +61,9 @@ private:
     // size including the mark, or 0 when the arguments cannot be encoded.
     std::size_t EncodeCall(std::uint32_t xid, rpcproc_t procedure, xdrproc_t encodeArgs,
                            void* args);
+    // Sends the call and receives its reply.
+    ViStatus Exchange(rpcproc_t procedure, xdrproc_t encodeArgs, void* args,
+                      xdrproc_t decodeResult, void* result, Clock::time_point deadline);
     // Receives until a whole reply record is in the stream.
     ViStatus ReceiveRecord(const char*& data, std::size_t& size, Clock::time_point deadline);
 
@@ -56,6 +71,9 @@ private:
     rpcprog_t program_ = 0;
     rpcvers_t version_ = 0;
     std::uint32_t nextXid_ = 0;
+    // The largest reply limit of earlier calls that ended before their
+    // reply came: that reply may still arrive and must pass to be skipped.
+    std::size_t lateReplyLimit_ = 0;
     std::vector<char> outbox_;
     RpcRecordStream inbox_;
 };

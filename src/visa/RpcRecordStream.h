@@ -28,6 +28,10 @@ public:
     // Drops the record NextRecord() returned.
     void Consume();
 
+    // The record size beyond which NextRecord() reports TooLarge; may change
+    // between records.
+    void SetMaxRecordSize(std::size_t maxRecordSize) { maxRecordSize_ = maxRecordSize; }
+
     // Bytes received and not yet consumed.
     std::size_t Buffered() const { return end_ - begin_; }
 

@@ -1,5 +1,7 @@
 #include "visa/TcpConnection.h"
 
+#include "visa/HostResolver.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -44,13 +46,8 @@ TcpConnection::~TcpConnection()
 ViStatus TcpConnection::Connect(const std::string& host, std::uint16_t port,
                                 Clock::time_point deadline)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* found = nullptr;
     char service[8] = {};
-    // The port as decimal text for getaddrinfo.
+    // The port as decimal text for the address look-up.
     {
         char digits[8];
         int n = 0;
@@ -63,9 +60,12 @@ ViStatus TcpConnection::Connect(const std::string& host, std::uint16_t port,
             service[i] = digits[n - 1 - i];
         }
     }
-    if (getaddrinfo(host.c_str(), service, &hints, &found) != 0 || found == nullptr) {
-        return VI_ERROR_RSRC_NFOUND;
+    AddressList addresses;
+    const ViStatus resolved = ResolveHost(host, service, deadline, interrupted_, addresses);
+    if (resolved != VI_SUCCESS) {
+        return resolved;
     }
+    addrinfo* const found = addresses.get();
     ViStatus status = VI_ERROR_RSRC_NFOUND;
     for (addrinfo* address = found; address != nullptr; address = address->ai_next) {
         const int fd = socket(address->ai_family,
@@ -98,7 +98,6 @@ ViStatus TcpConnection::Connect(const std::string& host, std::uint16_t port,
         }
         status = VI_ERROR_RSRC_NFOUND;
     }
-    freeaddrinfo(found);
     if (status == VI_SUCCESS) {
         const int on = 1;
         setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));

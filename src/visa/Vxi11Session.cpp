@@ -185,9 +185,12 @@ ViStatus Vxi11Session::Read(ViByte* buffer, std::size_t size, std::size_t& recei
     // The reply's bytes are decoded straight into the caller's buffer.
     reply.data = reinterpret_cast<char*>(buffer);
     reply.capacity = parms.requestSize;
+    // The reply holds at most the bytes asked for, behind its header, error,
+    // reason, length and padding.
+    const std::size_t replyLimit = RpcClient::kReplyHeaderRoom + 16 + parms.requestSize;
     ViStatus status =
         rpc_->Call(vxi11::kDeviceRead, vxi11::AsXdrProc(vxi11::XdrDeviceReadParms), &parms,
-                   vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply, deadline);
+                   vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply, deadline, replyLimit);
     if (status == VI_ERROR_TMO) {
         // The instrument is still inside this device_read, and may yet
         // send (part of) its reply: stop it, so that this reply cannot be

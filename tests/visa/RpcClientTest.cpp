@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -70,6 +71,19 @@ std::string Accepted(std::uint32_t xid, accept_stat status, std::int32_t value,
     reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&g_result);
     reply.acpted_rply.ar_results.proc = reinterpret_cast<xdrproc_t>(xdr_int32_t);
     return Wire(reply, true, fragments);
+}
+
+// A reply written word by word, for values no enumeration holds.
+std::string RawReply(const std::vector<std::uint32_t>& words)
+{
+    std::string body;
+    for (std::uint32_t word : words) {
+        const std::uint32_t big = htonl(word);
+        body.append(reinterpret_cast<const char*>(&big), 4);
+    }
+    char mark[4];
+    WriteRecordMark(mark, static_cast<std::uint32_t>(body.size()));
+    return std::string(mark, 4) + body;
 }
 
 std::string Denied(std::uint32_t xid)
@@ -224,6 +238,25 @@ TEST(RpcClientTest, RepliesAreMatchedAndJudgedByTheirHeader)
              return true;
          },
          VI_ERROR_IO, 0},
+        // Status words outside their enumerations (read as integers first).
+        {"an unknown accept status",
+         [](int fd, std::uint32_t xid, int) {
+             Send(fd, RawReply({xid, REPLY, MSG_ACCEPTED, 0, 0, 99, 42}));
+             return true;
+         },
+         VI_ERROR_IO, 0},
+        {"an unknown reply status",
+         [](int fd, std::uint32_t xid, int) {
+             Send(fd, RawReply({xid, REPLY, 77, 0, 0, SUCCESS, 42}));
+             return true;
+         },
+         VI_ERROR_IO, 0},
+        {"an unknown direction",
+         [](int fd, std::uint32_t xid, int) {
+             Send(fd, RawReply({xid, 0x40000000u, MSG_ACCEPTED, 0, 0, SUCCESS, 42}));
+             return true;
+         },
+         VI_ERROR_IO, 0},
         {"the server closes the connection",
          [](int, std::uint32_t, int) { return false; }, VI_ERROR_CONN_LOST, 0},
     };
@@ -316,6 +349,97 @@ TEST(RpcClientTest, CallCutOffWhileSendingEndsTheConnection)
     // The half-sent call would corrupt the next one: the link is gone.
     EXPECT_EQ(CallOnce(*client, std::chrono::seconds(1)).status, VI_ERROR_CONN_LOST);
     close(listenFd);
+}
+
+// Sends until the client goes away; counts what it managed to send.
+bool Flood(int fd, const std::string& first, const std::string& repeated, std::size_t& sent)
+{
+    sent = 0;
+    for (std::string piece = first;; piece = repeated) {
+        const ssize_t n = send(fd, piece.data(), piece.size(), MSG_NOSIGNAL);
+        if (n <= 0) {
+            return false;
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+}
+
+// A portmapper that answers with empty fragments that never end: the look-up
+// fails as soon as more than a port reply's worth has come, long before its
+// time-out, and the client stops receiving.
+TEST(RpcClientTest, EndlessEmptyFragmentsFailThePortLookUp)
+{
+    std::size_t sent = 0;
+    const std::string empties(64 * 1024, '\0');  // marks of empty, non-last fragments
+    ScriptedRpcServer server([&](int fd, std::uint32_t, int) {
+        return Flood(fd, empties, empties, sent);
+    });
+    std::uint16_t port = 1;
+    const auto start = Clock::now();
+    EXPECT_EQ(LookUpRpcPort("127.0.0.1", server.Port(), kProgram, kVersion,
+                            start + std::chrono::seconds(5), port),
+              VI_ERROR_IO);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(port, 0);
+}
+
+// A reply far larger than its call may return ends the call and the
+// connection instead of being received whole.
+TEST(RpcClientTest, ReplyBeyondTheCallsLimitFailsTheCall)
+{
+    struct Case {
+        const char* name;
+        std::size_t replyLimit;
+        std::size_t replyBytes;
+        ViStatus status;
+    };
+    const std::vector<Case> cases = {
+        {"within the limit", 64 * 1024, 32 * 1024, VI_SUCCESS},
+        {"a reply 512 times the limit", 64 * 1024, 32u << 20, VI_ERROR_IO},
+        {"the default limit", RpcClient::kDefaultReplyLimit, 1u << 20, VI_ERROR_IO},
+    };
+    for (const Case& c : cases) {
+        std::size_t sent = 0;
+        // An accepted reply whose result is an opaque block of replyBytes.
+        std::string reply = RawReply({0, REPLY, MSG_ACCEPTED, 0, 0, SUCCESS,
+                                      static_cast<std::uint32_t>(c.replyBytes)});
+        const std::size_t total = reply.size() - 4 + c.replyBytes;
+        WriteRecordMark(reply.data(), static_cast<std::uint32_t>(total));
+        ScriptedRpcServer server([&](int fd, std::uint32_t xid, int) {
+            std::string head = reply;
+            const std::string id = RawReply({xid}).substr(4);
+            head.replace(4, 4, id);
+            Send(fd, head);
+            Send(fd, std::string(c.replyBytes, 'x'));
+            sent = c.replyBytes;
+            return true;
+        });
+        std::unique_ptr<RpcClient> client;
+        ASSERT_EQ(RpcClient::Connect("127.0.0.1", server.Port(), kProgram, kVersion,
+                                     Clock::now() + std::chrono::seconds(2), client),
+                  VI_SUCCESS);
+        std::int32_t argument = 0;
+        std::vector<char> into(c.replyBytes);
+        char* data = into.data();
+        u_int size = 0;
+        std::pair<char**, u_int*> result{&data, &size};
+        auto decodeBytes = [](XDR* xdrs, void* out) -> bool_t {
+            auto* bytes = static_cast<std::pair<char**, u_int*>*>(out);
+            return xdr_bytes(xdrs, bytes->first, bytes->second, 64u << 20);
+        };
+        const ViStatus status =
+            client->Call(1, reinterpret_cast<xdrproc_t>(xdr_int32_t), &argument,
+                         reinterpret_cast<xdrproc_t>(+decodeBytes), &result,
+                         Clock::now() + std::chrono::seconds(5), c.replyLimit);
+        EXPECT_EQ(status, c.status) << c.name;
+        if (c.status == VI_SUCCESS) {
+            EXPECT_EQ(size, c.replyBytes) << c.name;
+        } else {
+            EXPECT_EQ(CallOnce(*client, std::chrono::seconds(1)).status, VI_ERROR_CONN_LOST)
+                << c.name;
+        }
+        client.reset();  // lets a server stuck in send go
+    }
 }
 
 }  // namespace

@@ -34,7 +34,10 @@ int ListenTcp(const std::string& address, std::uint16_t port, std::string& error
         }
         const int on = 1;
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
-        if (bind(fd, candidate->ai_addr, candidate->ai_addrlen) == 0 && listen(fd, 16) == 0) {
+        // A deep queue of connections not yet accepted: with a short one, a
+        // burst of clients connecting at once sees some of its connects
+        // dropped and retried a second later.
+        if (bind(fd, candidate->ai_addr, candidate->ai_addrlen) == 0 && listen(fd, SOMAXCONN) == 0) {
             break;
         }
         error = "cannot listen on " + address + " port " + service + ": " + std::strerror(errno);

@@ -31,6 +31,17 @@ bool ServedMeter::TakeFault(std::string_view message)
     return true;
 }
 
+void ServedMeter::RejectOverlong()
+{
+    if (transcript_) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        std::fprintf(stderr, "> (message too long, discarded)\n");
+    }
+    if (overlong_) {
+        overlong_();
+    }
+}
+
 std::optional<ServedReply> ServedMeter::Execute(std::string_view message)
 {
     std::optional<std::string> answer = handler_(message);

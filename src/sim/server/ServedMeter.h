@@ -53,10 +53,17 @@ public:
     // Executes one message (without terminator); the reply to send, if any.
     std::optional<ServedReply> Execute(std::string_view message);
 
+    // What the instrument does with a message longer than it takes (it
+    // queues an error); set before serving starts.
+    void SetOverlongHandler(std::function<void()> handler) { overlong_ = std::move(handler); }
+    // A message longer than the server takes arrived and was thrown away.
+    void RejectOverlong();
+
 private:
     bool TakeFault(std::string_view message);
 
     Handler handler_;
+    std::function<void()> overlong_;
     FaultOptions faults_;
     std::chrono::microseconds latency_;
     bool transcript_;

@@ -64,6 +64,8 @@ const char* SimServerUsage()
            "  --garbage            answer junk instead of the reply\n"
            "  --fault-match TEXT   fault only replies to messages starting with TEXT\n"
            "  --fault-count N      fault at most N replies\n"
+           "  --max-clients N      serve at most N raw-socket clients at once (default 64)\n"
+           "  --send-timeout-ms N  give up a client that takes no reply for N ms (default 10000)\n"
            "  --help               show this text\n";
 }
 
@@ -161,6 +163,18 @@ bool ParseSimServerOptions(const std::vector<std::string>& arguments, SimServerO
                 return false;
             }
             options.faults.count = static_cast<int>(number);
+        } else if (name == "--max-clients") {
+            if (!needNumber(100000) || number == 0) {
+                error = "option --max-clients needs a whole number from 1 to 100000";
+                return false;
+            }
+            options.maxClients = static_cast<std::size_t>(number);
+        } else if (name == "--send-timeout-ms") {
+            if (!needNumber(3'600'000) || number == 0) {
+                error = "option --send-timeout-ms needs a whole number from 1 to 3600000";
+                return false;
+            }
+            options.sendTimeout = std::chrono::milliseconds(number);
         } else {
             error = "unknown option " + name;
             return false;

@@ -23,6 +23,8 @@ struct SimServerOptions {
     std::uint32_t seed = 1;
     double noiseScale = 1.0;
     FaultOptions faults;
+    std::size_t maxClients = 64;
+    std::chrono::milliseconds sendTimeout{10000};
     bool help = false;
 };
 

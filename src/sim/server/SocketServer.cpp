@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -13,9 +14,30 @@
 #include <unistd.h>
 
 namespace voltora::sim {
+namespace {
 
-SocketServer::SocketServer(ServedMeter& meter, const StopSignal& stop)
-    : meter_(meter), stop_(stop)
+using Clock = std::chrono::steady_clock;
+
+// How often the accepting thread looks for finished connections while no
+// client comes.
+constexpr int kReapIntervalMs = 200;
+// The pause after an accept that failed for want of resources (descriptors,
+// memory): retrying at once would spin while nothing can change.
+constexpr std::chrono::milliseconds kAcceptBackOff{100};
+// Clients accepted in one go before finished connections are reaped again.
+constexpr int kAcceptBurst = 32;
+
+int MillisecondsLeft(Clock::time_point deadline)
+{
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
+}
+
+}  // namespace
+
+SocketServer::SocketServer(ServedMeter& meter, const StopSignal& stop, SocketServerLimits limits)
+    : meter_(meter), stop_(stop), limits_(limits)
 {
 }
 
@@ -34,36 +56,70 @@ bool SocketServer::Listen(const std::string& address, std::uint16_t port, std::s
         return false;
     }
     port_ = LocalPort(listenFd_);
+    // Accepts never block: each wake-up takes what is queued, then the loop
+    // goes back to the stop signal and the reaping.
+    const int flags = fcntl(listenFd_, F_GETFL);
+    fcntl(listenFd_, F_SETFL, flags | O_NONBLOCK);
     return true;
 }
 
 void SocketServer::Run()
 {
     while (!stop_.Stopped()) {
+        // Finished connections are reaped whether or not clients come.
+        JoinFinished(false);
         pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stop_.Fd(), POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
+        if (poll(fds, 2, kReapIntervalMs) < 0 && errno != EINTR) {
             break;
         }
         if (fds[1].revents != 0) {
             break;
         }
-        if ((fds[0].revents & POLLIN) == 0) {
-            continue;
+        // A burst of clients is taken in one go (a bounded one, so that
+        // finished connections are reaped between bursts).
+        for (int taken = 0; (fds[0].revents & POLLIN) != 0 && taken < kAcceptBurst; ++taken) {
+            if (!Accept()) {
+                break;
+            }
         }
-        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) {
-            continue;
-        }
-        const int on = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
-        JoinFinished(false);
-        auto connection = std::make_unique<Connection>();
-        connection->fd = fd;
-        Connection* raw = connection.get();
-        connections_.push_back(std::move(connection));
-        raw->thread = std::thread([this, raw] { Serve(*raw); });
     }
     JoinFinished(true);
+}
+
+bool SocketServer::Accept()
+{
+    const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) {
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            // Out of descriptors or memory: free what finished connections
+            // hold and give the system a moment.
+            JoinFinished(false);
+            stop_.WaitFor(kAcceptBackOff);
+        }
+        return false;
+    }
+    if (served_.load() >= limits_.maxConnections) {
+        // Said plainly rather than left waiting: a client that keeps its
+        // connection open would otherwise never learn why nothing answers.
+        [[maybe_unused]] const ssize_t n = send(fd, kBusyMessage, std::char_traits<char>::length(kBusyMessage),
+                                                MSG_NOSIGNAL | MSG_DONTWAIT);
+        close(fd);
+        return true;
+    }
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
+    auto connection = std::make_unique<Connection>();
+    connection->fd = fd;
+    Connection* raw = connection.get();
+    try {
+        raw->thread = std::thread([this, raw] { Serve(*raw); });
+    } catch (const std::system_error&) {
+        close(fd);  // no thread to be had: the client is turned away
+        return true;
+    }
+    ++served_;
+    connections_.push_back(std::move(connection));
+    return true;
 }
 
 void SocketServer::JoinFinished(bool all)
@@ -77,6 +133,7 @@ void SocketServer::JoinFinished(bool all)
                 connection.thread.join();
             }
             close(connection.fd);
+            --served_;
             it = connections_.erase(it);
         } else {
             ++it;
@@ -86,13 +143,27 @@ void SocketServer::JoinFinished(bool all)
 
 bool SocketServer::SendAll(int fd, const char* data, std::size_t size)
 {
+    const auto deadline = Clock::now() + limits_.sendTimeout;
     while (size > 0) {
         const ssize_t sent = send(fd, data, size, MSG_NOSIGNAL);
         if (sent < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return false;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                return false;
+            }
+            // The client is not taking what it asked for: wait for room, up
+            // to the send time-out, and not past the stop signal.
+            pollfd fds[2] = {{fd, POLLOUT, 0}, {stop_.Fd(), POLLIN, 0}};
+            const int ready = poll(fds, 2, MillisecondsLeft(deadline));
+            if (ready < 0 && errno != EINTR) {
+                return false;
+            }
+            if (fds[1].revents != 0 || (ready == 0 && Clock::now() >= deadline)) {
+                return false;
+            }
+            continue;
         }
         data += sent;
         size -= static_cast<std::size_t>(sent);
@@ -125,6 +196,8 @@ bool SocketServer::SendReply(int fd, const ServedReply& reply)
 void SocketServer::Serve(Connection& connection)
 {
     std::string pending;
+    std::size_t searched = 0;     // bytes of `pending` known to hold no "\n"
+    bool discarding = false;      // inside an over-long message, up to its "\n"
     char buffer[1 << 16];
     bool open = true;
     while (open) {
@@ -140,15 +213,24 @@ void SocketServer::Serve(Connection& connection)
         }
         const ssize_t n = recv(connection.fd, buffer, sizeof(buffer), 0);
         if (n <= 0) {
-            if (n < 0 && errno == EINTR) {
+            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
                 continue;
             }
             break;
         }
-        pending.append(buffer, static_cast<std::size_t>(n));
+        std::string_view received(buffer, static_cast<std::size_t>(n));
+        if (discarding) {
+            const std::size_t newline = received.find('\n');
+            if (newline == std::string_view::npos) {
+                continue;
+            }
+            received.remove_prefix(newline + 1);
+            discarding = false;
+        }
+        pending.append(received);
         std::size_t start = 0;
-        for (std::size_t newline = pending.find('\n'); newline != std::string::npos && open;
-             newline = pending.find('\n', start)) {
+        for (std::size_t newline = pending.find('\n', searched);
+             newline != std::string::npos && open; newline = pending.find('\n', start)) {
             std::string_view message(pending.data() + start, newline - start);
             start = newline + 1;
             if (!message.empty() && message.back() == '\r') {
@@ -157,11 +239,25 @@ void SocketServer::Serve(Connection& connection)
             if (message.empty()) {
                 continue;
             }
+            if (message.size() > limits_.maxMessageBytes) {
+                meter_.RejectOverlong();
+                continue;
+            }
             if (auto reply = meter_.Execute(message)) {
                 open = SendReply(connection.fd, *reply);
             }
         }
         pending.erase(0, start);
+        searched = pending.size();
+        if (pending.size() > limits_.maxMessageBytes) {
+            // A message longer than any the meter takes: what came of it is
+            // dropped, and so is the rest up to its newline.
+            meter_.RejectOverlong();
+            pending.clear();
+            pending.shrink_to_fit();
+            searched = 0;
+            discarding = true;
+        }
     }
     shutdown(connection.fd, SHUT_RDWR);
     connection.finished.store(true);

@@ -1,6 +1,7 @@
 // voltora-sim: serves the simulated ZAN meter on the network, over VXI-11 and
 // a raw socket, so that any VISA client can talk to it without hardware.
 
+#include "sim/CommandContext.h"
 #include "sim/SimulatedMeter.h"
 #include "sim/server/PortmapperResponder.h"
 #include "sim/server/SimServerOptions.h"
@@ -50,6 +51,7 @@ int main(int argc, char** argv)
     auto meter = std::make_shared<SimulatedMeter>(meterOptions);
     ServedMeter served([meter](std::string_view message) { return meter->Execute(message); },
                        options.faults, options.latency, options.transcript);
+    served.SetOverlongHandler([meter] { meter->ReportError(error::kTooMuchData, "Too much data"); });
 
     StopSignal stop;
     g_stop = &stop;
@@ -64,7 +66,10 @@ int main(int argc, char** argv)
     std::unique_ptr<Vxi11Server> vxi11Server;
     std::unique_ptr<PortmapperResponder> portmapper;
     if (options.serveSocket) {
-        socketServer = std::make_unique<SocketServer>(served, stop);
+        SocketServerLimits limits;
+        limits.maxConnections = options.maxClients;
+        limits.sendTimeout = options.sendTimeout;
+        socketServer = std::make_unique<SocketServer>(served, stop, limits);
         if (!socketServer->Listen(options.address, options.socketPort, error)) {
             std::fprintf(stderr, "voltora-sim: raw socket: %s\n", error.c_str());
             return 1;
