@@ -77,6 +77,8 @@ int CZANApp::Run(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Voltora"));
     QApplication::setApplicationVersion(QString::fromStdString(voltora::app::VersionText()));
+    // Lets a desktop shell match the window to the installed menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.voltora.Voltora"));
     // Qt has taken its own options (such as -platform) out of argv.
     const auto options = ParseCommandLine(Arguments(argc, argv));
     if (!options.error.empty()) {
