@@ -202,6 +202,13 @@ void CZANFunction::ResumeWorker()
     if (!thread) {
         return;
     }
+    // The marks are reset before the worker may run again: reset after the
+    // resume, they could wipe out a reading message the worker had already
+    // posted, and the next reading would then be posted a second time
+    // without the panel's acknowledgement.
+    readingPostPending = false;
+    pauseRequested = false;
+    elapsedOrigin = voltora::platform::ProcessClockMs();
     int previous;
     do {
         previous = thread->Resume();
@@ -209,9 +216,6 @@ void CZANFunction::ResumeWorker()
             return;
         }
     } while (previous != 0);
-    readingPostPending = false;
-    pauseRequested = false;
-    elapsedOrigin = voltora::platform::ProcessClockMs();
 }
 
 void CZANFunction::StopWorker()
