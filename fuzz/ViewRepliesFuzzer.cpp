@@ -1,5 +1,6 @@
-// The trend and histogram reply parsers on any reply text.
+// The trend, histogram and statistics reply parsers on any reply text.
 #include "FuzzInput.h"
+#include "functions/StatisticsReply.h"
 #include "functions/ViewData.h"
 
 #include <cstdlib>
@@ -30,6 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (voltora::functions::ParseHistogramReply(reply, flags >> 2 & 1, histogram)) {
         Check(histogram.binCount >= 0);
         Check(static_cast<std::size_t>(histogram.binCount) == histogram.bins.size());
+    }
+
+    StatisticsBlock statistics;
+    if (!voltora::functions::ParseStatisticsReply(reply, statistics)) {
+        Check(statistics.average.empty() && statistics.minimum.empty());
+    } else {
+        Check(statistics.average.size() <= reply.size());
+        Check(statistics.minimum.size() <= reply.size());
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "functions/CZANFunction.h"
 
 #include "functions/MathSettings.h"
+#include "functions/StatisticsReply.h"
 #include "functions/ViewFlags.h"
 #include "link/CConectWithNI.h"
 #include "platform/CNumbers.h"
@@ -14,9 +15,6 @@
 #include "scpi/MathCommands.h"
 #include "scpi/TrendHistogramCommands.h"
 
-#include <boost/algorithm/string/classification.hpp>
-#include <boost/algorithm/string/split.hpp>
-#include <boost/range/iterator_range.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -37,11 +35,6 @@ std::string_view WithoutLineEnd(std::string_view text)
         text.remove_suffix(1);
     }
     return text;
-}
-
-std::string OverloadOrText(std::string_view field)
-{
-    return IsOverload(field) ? std::string("Overload") : std::string(field);
 }
 
 }  // namespace
@@ -188,24 +181,14 @@ bool CZANFunction::FetchStatistics()
     char buffer[voltora::scpi::kStatisticsReplySize];
     unsigned size = sizeof buffer;
     QueryStatisticsAll(buffer, size);
-    const std::string_view reply = WithoutLineEnd(std::string_view(buffer, strnlen(buffer, sizeof buffer)));
-
-    std::vector<boost::iterator_range<const char*>> fields;
-    boost::algorithm::split(fields, boost::make_iterator_range(reply.data(), reply.data() + reply.size()),
-                            boost::algorithm::is_any_of(","));
-    if (fields.size() < 4) {
+    // Only what a successful query returned counts (size is 0 otherwise):
+    // bytes a failed read left in the buffer are not a reply.
+    StatisticsBlock block;
+    if (!voltora::functions::ParseStatisticsReply(std::string_view(buffer, strnlen(buffer, size)), block)) {
         // A failed or cut transfer: keep the block the math view shows.
         return false;
     }
-    const auto field = [&](std::size_t i) {
-        return std::string_view(fields[i].begin(), fields[i].size());
-    };
-    StatisticsBlock block;
-    block.average = OverloadOrText(field(0));
-    block.standardDeviation = OverloadOrText(field(1));
-    block.maximum = OverloadOrText(field(2));
-    block.minimum = OverloadOrText(field(3));
-    block.span = OverloadOrText(WithoutLineEnd(QueryPeakToPeak()));
+    block.span = voltora::functions::OverloadOrText(WithoutLineEnd(QueryPeakToPeak()));
     block.samples = voltora::scpi::TruncateToInt(QueryStatisticsCount());
 
     std::lock_guard<std::mutex> guard(statisticsMutex);

@@ -4,6 +4,7 @@
 #include "MeterFixture.h"
 
 #include "functions/CZANFunctionDCV.h"
+#include "functions/StatisticsReply.h"
 #include "functions/ViewData.h"
 #include "functions/ViewFlags.h"
 #include "scpi/TrendHistogramCommands.h"
@@ -136,6 +137,44 @@ TEST(HistogramReply, TooFewFieldsAreRefused)
 }
 
 namespace {
+
+TEST(StatisticsReply, TakesTheFourFieldsInTheMetersOrder)
+{
+    struct Case {
+        const char* reply;
+        const char* average;
+        const char* deviation;
+        const char* maximum;
+        const char* minimum;
+    };
+    const Case cases[] = {
+        {"+1.5E+00,+2.0E-03,+1.6E+00,+1.4E+00\n", "+1.5E+00", "+2.0E-03", "+1.6E+00", "+1.4E+00"},
+        {"+1.5E+00,+2.0E-03,+9.9E+37,+1.4E+00\r\n", "+1.5E+00", "+2.0E-03", "Overload", "+1.4E+00"},
+        {"1,2,3,4,5,6", "1", "2", "3", "4"},
+        {",,,\n", "", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        StatisticsBlock block;
+        ASSERT_TRUE(voltora::functions::ParseStatisticsReply(c.reply, block));
+        EXPECT_EQ(block.average, c.average);
+        EXPECT_EQ(block.standardDeviation, c.deviation);
+        EXPECT_EQ(block.maximum, c.maximum);
+        EXPECT_EQ(block.minimum, c.minimum);
+    }
+}
+
+TEST(StatisticsReply, FewerThanFourFieldsLeaveTheBlockAlone)
+{
+    for (const char* reply : {"", "\n", "+1.5E+00", "+1.5E+00,+2.0E-03,+1.6E+00\n"}) {
+        SCOPED_TRACE(reply);
+        StatisticsBlock block;
+        block.average = "kept";
+        EXPECT_FALSE(voltora::functions::ParseStatisticsReply(reply, block));
+        EXPECT_EQ(block.average, "kept");
+        EXPECT_TRUE(block.minimum.empty());
+    }
+}
 
 class ViewFetchTest : public ::testing::Test {
 protected:
@@ -281,4 +320,26 @@ TEST_F(ViewFetchTest, AHistogramReplyCutByAFailedReadKeepsTheLastHistogram)
     ReadHistogramSnapshot(kept);
     EXPECT_EQ(kept.bins, first.bins);
     EXPECT_EQ(kept.aboveCount, 7);
+}
+
+TEST_F(ViewFetchTest, AStatisticsReplyCutByAFailedReadKeepsTheLastBlock)
+{
+    meter.SetReply("CALCulate:AVERage:ALL?", "+1.5E+00,+2.0E-03,+1.6E+00,+1.4E+00\n");
+    meter.SetReply("CALCulate:AVERage:PTPeak?", "+2.0E-01\n");
+    meter.SetReply("CALCulate:AVERage:COUNt?", "+12\n");
+    ASSERT_TRUE(function.FetchStatistics());
+    const StatisticsBlock first = function.GetStatistics();
+    ASSERT_EQ(first.minimum, "+1.4E+00");
+    ASSERT_EQ(first.samples, 12);
+
+    // Four fields arrive before the read fails: still no reply.
+    meter.SetReply("CALCulate:AVERage:ALL?", "+7.0E+00,+8.0E-03,+9.0E+00,+6.0E+00\n");
+    meter.CutNextReplyAfter("CALCulate:AVERage:ALL?", 28);  // "+7.0E+00,+8.0E-03,+9.0E+00,+"
+    EXPECT_FALSE(function.FetchStatistics());
+    const StatisticsBlock kept = function.GetStatistics();
+    EXPECT_EQ(kept.average, first.average);
+    EXPECT_EQ(kept.minimum, first.minimum);
+
+    EXPECT_TRUE(function.FetchStatistics());
+    EXPECT_EQ(function.GetStatistics().minimum, "+6.0E+00");
 }
