@@ -51,7 +51,7 @@ CDlgProtocol::CDlgProtocol(IConnection* connection, QWidget* parent)
     addressEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("^\\d{0,3}(\\.\\d{0,3}){0,3}$")), addressEdit));
     addressEdit->setPlaceholderText(QStringLiteral("0.0.0.0"));
-    findButton = build.Button(kFindButton, QStringLiteral("Find"), 172, 41, 40, 15);
+    findButton = build.Button(kFindButton, QStringLiteral("Find"), 178, 41, 40, 15);
     findButton->setEnabled(false);
     foundMenu = new QMenu(this);
     foundMenu->setObjectName(QStringLiteral("foundInstruments"));
