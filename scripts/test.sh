@@ -54,9 +54,9 @@ ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_retur
   ctest --test-dir "$asan" --output-on-failure -j"$(nproc)" \
   -R "^($(IFS='|'; echo "${asan_tests[*]}"))\$"
 
-# Every fuzz harness briefly (VOLTORA_FUZZ_SECONDS each, 15 by default) from
+# Every fuzz harness briefly (VOLTORA_FUZZ_SECONDS each, 10 by default) from
 # its seed corpus; see fuzz/README.md for long runs.
-"$root/scripts/fuzz.sh" "${VOLTORA_FUZZ_SECONDS:-15}"
+"$root/scripts/fuzz.sh" "${VOLTORA_FUZZ_SECONDS:-10}"
 
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 

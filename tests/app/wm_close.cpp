@@ -8,7 +8,8 @@
 //   wm-close list    one line per top-level window: id, mapped or unmapped,
 //                    whether it takes WM_DELETE_WINDOW, its name
 //   wm-close close   sends WM_DELETE_WINDOW to each, prints the count
-//   wm-close close NAME   the same, to the mapped windows named NAME only
+//   wm-close close NAME   the same, to the mapped windows named NAME (or
+//                    "NAME - ...") only
 //                    (what a window manager's close button does)
 //
 // Exit code 0 on success, 1 when the display cannot be opened, 2 on bad use.
@@ -129,8 +130,12 @@ int main(int argc, char** argv)
     XGrabServer(display);
     std::vector<TopLevel> windows = TopLevels(display, deleteWindow);
     if (onlyName != nullptr) {
-        std::erase_if(windows, [onlyName](const TopLevel& window) {
-            return !window.mapped || window.name != onlyName;
+        // The main window's title may carry the resource after its name
+        // ("Voltora - TCPIP0::...").
+        const std::string name = onlyName;
+        std::erase_if(windows, [&name](const TopLevel& window) {
+            const bool named = window.name == name || window.name.rfind(name + " - ", 0) == 0;
+            return !window.mapped || !named;
         });
     }
     for (const TopLevel& window : windows) {
