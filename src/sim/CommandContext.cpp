@@ -1,10 +1,8 @@
 #include "sim/CommandContext.h"
 
 #include "platform/AsciiCase.h"
-#include "platform/CNumbers.h"
+#include "platform/DecimalNumber.h"
 #include "sim/NumberText.h"
-
-#include <cctype>
 
 namespace voltora::sim {
 
@@ -115,38 +113,7 @@ std::optional<bool> ParseBoolean(std::string_view text)
 
 std::optional<double> ParseNumber(std::string_view text)
 {
-    std::size_t i = 0;
-    auto digits = [&] {
-        const std::size_t start = i;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
-            ++i;
-        }
-        return i - start;
-    };
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        ++i;
-    }
-    std::size_t mantissaDigits = digits();
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        mantissaDigits += digits();
-    }
-    if (mantissaDigits == 0) {
-        return std::nullopt;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            ++i;
-        }
-        if (digits() == 0) {
-            return std::nullopt;
-        }
-    }
-    if (i != text.size()) {
-        return std::nullopt;
-    }
-    return platform::CAtof(text);
+    return platform::ParseDecimalNumber(text);
 }
 
 }  // namespace voltora::sim

@@ -3,6 +3,7 @@
 #include "functions/DisplayText.h"
 #include "functions/Engineering.h"
 #include "platform/CNumbers.h"
+#include "platform/DecimalNumber.h"
 
 #include <cmath>
 
@@ -61,39 +62,7 @@ std::optional<double> ParseTypedNumber(std::string_view text)
     if (first == std::string_view::npos) {
         return std::nullopt;
     }
-    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
-    std::size_t i = 0;
-    const auto digits = [&] {
-        const std::size_t start = i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-        }
-        return i - start;
-    };
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        ++i;
-    }
-    std::size_t mantissa = digits();
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0) {
-        return std::nullopt;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            ++i;
-        }
-        if (digits() == 0) {
-            return std::nullopt;
-        }
-    }
-    if (i != text.size()) {
-        return std::nullopt;
-    }
-    return platform::CAtof(text);
+    return platform::ParseDecimalNumber(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
 std::optional<double> TypedScaleBound(const QString& text, int prefixIndex)
