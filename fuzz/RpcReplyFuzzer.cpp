@@ -2,8 +2,8 @@
 // bytes arrive in pieces of any size, whole records come out, and each is
 // decoded as the client decodes a reply.
 #include "FuzzInput.h"
-#include "visa/RpcRecordStream.h"
-#include "visa/VxiProtocol.h"
+#include "protocol/RpcRecordStream.h"
+#include "protocol/VxiProtocol.h"
 
 #include <rpc/rpc.h>
 
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-using namespace voltora::visa;
+using namespace voltora::protocol;
 
 namespace {
 

@@ -2,7 +2,7 @@
 // meter with no link latency: the cost of our own layers.
 
 #include "link/CConectWithNI.h"
-#include "visa/SimulatedMeterBackend.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,10 +14,10 @@ namespace {
 
 void OpenSimulatedMeter()
 {
-    voltora::visa::SimulatedMeterBackend::Instance()->ResetMeter(
+    voltora::sim::SimulatedMeterBackend::Instance()->ResetMeter(
         voltora::sim::SimulatedMeterOptions{1, 1.0, std::chrono::microseconds(0)});
     if (!CConectWithNI::Instance()->IsConnected() &&
-        !CConectWithNI::Instance()->Open(voltora::visa::SimulatedMeterBackend::kResource)) {
+        !CConectWithNI::Instance()->Open(voltora::sim::SimulatedMeterBackend::kResource)) {
         std::fprintf(stderr, "cannot open the simulated meter\n");
         std::exit(1);
     }

@@ -15,9 +15,9 @@
 #include "functions/CZANFunction.h"
 #include "functions/IFrontPanel.h"
 #include "link/CConectWithNI.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 #include "views/CDlgBarMeter.h"
 #include "views/CDlgZANMath.h"
-#include "visa/SimulatedMeterBackend.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -69,8 +69,8 @@ struct ConnectedMeter {
         voltora::sim::SimulatedMeterOptions options;
         options.replyLatency = latency;
         options.transcriptLimit = 1000;
-        voltora::visa::SimulatedMeterBackend::Instance()->ResetMeter(options)->SetSignal("VOLT", 1.234567);
-        connected = CConectWithNI::Instance()->Open(voltora::visa::SimulatedMeterBackend::kResource);
+        voltora::sim::SimulatedMeterBackend::Instance()->ResetMeter(options)->SetSignal("VOLT", 1.234567);
+        connected = CConectWithNI::Instance()->Open(voltora::sim::SimulatedMeterBackend::kResource);
     }
     ~ConnectedMeter() { CConectWithNI::Instance()->Close(); }
     bool connected = false;

@@ -5,10 +5,10 @@
 // reference, by libtirpc's. PyVISA's pure-Python back-end
 // is timed against the same server. Ratios are printed at the end.
 
-#include "SimServerProcess.h"
 #include "platform/CNumbers.h"
+#include "protocol/VxiProtocol.h"
+#include "support/SimServerProcess.h"
 #include "visa/RpcClient.h"
-#include "visa/VxiProtocol.h"
 #include "visa/visa.h"
 
 #include <benchmark/benchmark.h>
@@ -104,8 +104,8 @@ void BM_RpcNullPair(benchmark::State& state)
     using Clock = std::chrono::steady_clock;
     std::unique_ptr<voltora::visa::RpcClient> client;
     if (voltora::visa::RpcClient::Connect(
-            "127.0.0.1", Server().Vxi11Port(), voltora::visa::vxi11::kCoreProgram,
-            voltora::visa::vxi11::kCoreVersion, Clock::now() + std::chrono::seconds(2),
+            "127.0.0.1", Server().Vxi11Port(), voltora::protocol::vxi11::kCoreProgram,
+            voltora::protocol::vxi11::kCoreVersion, Clock::now() + std::chrono::seconds(2),
             client) != VI_SUCCESS) {
         state.SkipWithError("RPC connect failed");
         return;
@@ -139,8 +139,8 @@ void BM_TirpcNullPair(benchmark::State& state)
     peer.buf = &address;
     peer.len = sizeof(address);
     peer.maxlen = sizeof(address);
-    CLIENT* client = clnt_vc_create(fd, &peer, voltora::visa::vxi11::kCoreProgram,
-                                    voltora::visa::vxi11::kCoreVersion, 0, 0);
+    CLIENT* client = clnt_vc_create(fd, &peer, voltora::protocol::vxi11::kCoreProgram,
+                                    voltora::protocol::vxi11::kCoreVersion, 0, 0);
     if (client == nullptr) {
         state.SkipWithError("clnt_vc_create failed");
         close(fd);

@@ -5,8 +5,8 @@
 // Starts itself again under umockdev-wrapper when needed.
 
 #include "sim/SimulatedMeter.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 #include "usbmock/VirtualUsbBus.h"
-#include "visa/SimulatedMeterBackend.h"
 #include "visa/visa.h"
 
 #include <benchmark/benchmark.h>
@@ -94,10 +94,10 @@ int main(int argc, char** argv)
                            std::make_shared<voltora::sim::SimulatedMeter>(noLatency)));
     bus.AddMeter(full, voltora::usbmock::MeterResponder(
                            std::make_shared<voltora::sim::SimulatedMeter>(noLatency)));
-    voltora::visa::SimulatedMeterBackend::Instance()->ResetMeter(noLatency);
+    voltora::sim::SimulatedMeterBackend::Instance()->ResetMeter(noLatency);
     highSpeed = OpenSession("USB0::0x5A4E::0x0105::BENCH512::INSTR");
     fullSpeed = OpenSession("USB0::0x5A4E::0x0105::BENCH64::INSTR");
-    inProcess = OpenSession(voltora::visa::SimulatedMeterBackend::kResource);
+    inProcess = OpenSession(voltora::sim::SimulatedMeterBackend::kResource);
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

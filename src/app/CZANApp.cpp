@@ -3,51 +3,13 @@
 #include "app/CZANDlg.h"
 #include "app/CommandLine.h"
 #include "app/MessageQueue.h"
-#include "app/ScreenshotTour.h"
 #include "app/ShellHooks.h"
-#include "panel/CFrontPanel.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QMetaObject>
-#include <QTimer>
 
 #include <cstdio>
 
 using voltora::app::ParseCommandLine;
-
-namespace {
-
-// Start-up measurement: ends the program right after the front panel has
-// been painted for the first time (environment variable
-// VOLTORA_EXIT_AFTER_FIRST_PAINT, used by the start-up benchmark).
-constexpr const char* kExitAfterFirstPaint = "VOLTORA_EXIT_AFTER_FIRST_PAINT";
-
-class FirstPaintExit : public QObject {
-public:
-    explicit FirstPaintExit(CZANDlg& window) : QObject(&window), window(window)
-    {
-        window.Panel()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !seen) {
-            seen = true;
-            // After this paint has finished.
-            QMetaObject::invokeMethod(&window, [this] { window.done(QDialog::Rejected); },
-                                      Qt::QueuedConnection);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    CZANDlg& window;
-    bool seen = false;
-};
-
-}  // namespace
 
 std::vector<std::string> CZANApp::Arguments(int argc, char** argv)
 {
@@ -58,7 +20,7 @@ std::vector<std::string> CZANApp::Arguments(int argc, char** argv)
     return arguments;
 }
 
-int CZANApp::Run(int argc, char** argv)
+int CZANApp::Run(int argc, char** argv, const StartupHook& startupHook)
 {
     // The program's options are checked, and --help and --version answered,
     // before the toolkit needs a display.
@@ -96,13 +58,8 @@ int CZANApp::Run(int argc, char** argv)
         if (!options.resource.empty()) {
             window.ConnectWhenShown(options.resource);
         }
-        const QByteArray pictureFolder = qgetenv(voltora::app::ScreenshotTour::kEnvironmentVariable);
-        if (!pictureFolder.isEmpty()) {
-            auto* tour = new voltora::app::ScreenshotTour(window, QString::fromLocal8Bit(pictureFolder));
-            QTimer::singleShot(0, tour, &voltora::app::ScreenshotTour::Start);
-        }
-        if (qEnvironmentVariableIsSet(kExitAfterFirstPaint)) {
-            new FirstPaintExit(window);
+        if (startupHook) {
+            startupHook(window);
         }
         exitCode = window.exec();
         // Leaving the scope destroys the window: the panel (joining every

@@ -1,15 +1,23 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
+
+class CZANDlg;
 
 // The program: answers --help and --version, or brings up the main window
 // (connected at start when the command line names a meter), runs it
 // modally and returns when it has ended.
 class CZANApp {
 public:
+    // Called with the main window once it is built, just before it is shown
+    // and run: lets a program built on this one (a guided tour, a start-up
+    // measurement) watch or drive the window.
+    using StartupHook = std::function<void(CZANDlg& window)>;
+
     // The exit code of the program.
-    static int Run(int argc, char** argv);
+    static int Run(int argc, char** argv, const StartupHook& startupHook = {});
 
 private:
     static std::vector<std::string> Arguments(int argc, char** argv);

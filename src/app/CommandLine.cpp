@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "visa/SimulatedMeterBackend.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 
 namespace voltora::app {
 namespace {
@@ -47,7 +47,7 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& arguments)
         return options;
     }
     if (simulate) {
-        options.resource = visa::SimulatedMeterBackend::kResource;
+        options.resource = sim::SimulatedMeterBackend::kResource;
     }
     return options;
 }
@@ -74,7 +74,7 @@ std::string UsageText()
            "Remote-controls a ZAN bench digital multimeter.\n"
            "\n"
            "  --simulate     connect at start to the built-in simulated meter (" +
-           std::string(visa::SimulatedMeterBackend::kResource) +
+           std::string(sim::SimulatedMeterBackend::kResource) +
            ")\n"
            "  --resource R   connect at start to the meter at VISA resource R, for example\n"
            "                 USB0::0x5345::0x1234::SN1::INSTR or TCPIP0::192.168.1.20::inst0::INSTR\n"

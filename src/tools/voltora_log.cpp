@@ -9,6 +9,7 @@
 #include "scpi/InstrumentExchange.h"
 #include "scpi/MeasurementRangeCommands.h"
 #include "scpi/TemperatureCommands.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 #include "tools/LogOptions.h"
 
 #include <atomic>
@@ -113,6 +114,7 @@ int main(int argc, char** argv)
     }
     InstallSignalHandlers();
 
+    voltora::sim::SimulatedMeterBackend::Register();
     auto* connection = CConectWithNI::Instance();
     if (!connection->Open(options.resource.c_str())) {
         return Fail("could not open " + options.resource + " or it is not a ZAN meter");

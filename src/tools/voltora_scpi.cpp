@@ -2,7 +2,7 @@
 // the desktop program uses, and prints the replies.
 
 #include "link/CConectWithNI.h"
-#include "visa/SimulatedMeterBackend.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 #include "visa/Vxi11Discovery.h"
 
 #include <cstdio>
@@ -44,7 +44,7 @@ void PrintUsage(std::FILE* out)
                  "  --trace       print every command the meter received (simulated meter)\n"
                  "                or every command sent (other meters) on standard error\n"
                  "  --help        show this text\n",
-                 voltora::visa::SimulatedMeterBackend::kResource);
+                 voltora::sim::SimulatedMeterBackend::kResource);
 }
 
 // A program message asks for a reply when its header holds "?": the
@@ -109,7 +109,8 @@ int ListLanInstruments()
 
 int main(int argc, char** argv)
 {
-    std::string resource = voltora::visa::SimulatedMeterBackend::kResource;
+    voltora::sim::SimulatedMeterBackend::Register();
+    std::string resource = voltora::sim::SimulatedMeterBackend::kResource;
     bool list = false;
     bool lan = false;
     bool trace = false;
@@ -156,7 +157,7 @@ int main(int argc, char** argv)
     auto* connection = CConectWithNI::Instance();
     const bool simulated = resource.rfind("SIM", 0) == 0;
     if (simulated) {
-        voltora::visa::SimulatedMeterBackend::Instance()->Meter()->ClearTranscript();
+        voltora::sim::SimulatedMeterBackend::Instance()->Meter()->ClearTranscript();
     }
     if (!connection->Open(resource.c_str())) {
         std::fprintf(stderr, "voltora-scpi: could not open %s or it is not a ZAN meter\n",
@@ -192,7 +193,7 @@ int main(int argc, char** argv)
 
     if (trace && simulated) {
         for (const auto& line :
-             voltora::visa::SimulatedMeterBackend::Instance()->Meter()->Transcript()) {
+             voltora::sim::SimulatedMeterBackend::Instance()->Meter()->Transcript()) {
             std::fprintf(stderr, "> %s\n", line.c_str());
         }
     }

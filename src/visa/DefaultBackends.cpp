@@ -1,7 +1,6 @@
 #include "visa/DefaultBackends.h"
 
 #include "visa/ResourceManager.h"
-#include "visa/SimulatedMeterBackend.h"
 #include "visa/SocketBackend.h"
 #include "visa/SystemVisaBackend.h"
 #include "visa/UsbTmcBackend.h"
@@ -15,8 +14,6 @@ namespace voltora::visa {
 
 void AddDefaultBackends(ResourceManager& manager)
 {
-    manager.AddBackend(SimulatedMeterBackend::Instance());
-
     // A VISA library named by the environment takes every real resource, so
     // the user reaches all it knows, exactly as it lists them.
     const char* library = std::getenv(SystemVisaBackend::kEnvironmentVariable);

@@ -67,11 +67,15 @@ ViObject ResourceManager::NewHandle()
 
 ViStatus ResourceManager::OpenDefaultRM(ViSession& rm)
 {
-    std::lock_guard<std::mutex> guard(mutex_);
-    if (failOpenDefaultRM_) {
-        rm = 0;
-        return VI_ERROR_SYSTEM_ERROR;
+    rm = 0;
+    // Asked outside the lock, like Open: a back-end may take its time.
+    for (const auto& backend : Backends()) {
+        const ViStatus status = backend->OpenDefaultRM();
+        if (status < VI_SUCCESS) {
+            return status;
+        }
     }
+    std::lock_guard<std::mutex> guard(mutex_);
     rm = NewHandle();
     managers_[rm];
     return VI_SUCCESS;
@@ -333,12 +337,6 @@ ViStatus ResourceManager::SetAttribute(ViObject object, ViAttr attribute, ViAttr
     // VI_TMO_INFINITE is kept as a very long wait rather than a special case.
     entry->timeout = std::chrono::milliseconds(static_cast<ViUInt32>(value));
     return VI_SUCCESS;
-}
-
-void ResourceManager::FailOpenDefaultRM(bool fail)
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    failOpenDefaultRM_ = fail;
 }
 
 std::size_t ResourceManager::OpenHandleCount() const

@@ -38,8 +38,6 @@ public:
     ViStatus GetAttribute(ViObject object, ViAttr attribute, void* value);
     ViStatus SetAttribute(ViObject object, ViAttr attribute, ViAttrState value);
 
-    // Makes the next OpenDefaultRM calls fail (tests of the callers' failure paths).
-    void FailOpenDefaultRM(bool fail);
     // Number of open resource managers, sessions and find lists.
     std::size_t OpenHandleCount() const;
 
@@ -72,7 +70,6 @@ private:
     std::map<ViSession, std::shared_ptr<Session>> sessions_;
     std::map<ViFindList, FindList> findLists_;
     ViObject nextHandle_ = 0x1000;
-    bool failOpenDefaultRM_ = false;
 };
 
 }  // namespace voltora::visa

@@ -79,7 +79,7 @@ std::size_t RpcClient::EncodeCall(std::uint32_t xid, rpcproc_t procedure, xdrpro
         const std::size_t size = xdr_getpos(&xdrs);
         xdr_destroy(&xdrs);
         if (encoded) {
-            WriteRecordMark(outbox_.data(), static_cast<std::uint32_t>(size));
+            protocol::WriteRecordMark(outbox_.data(), static_cast<std::uint32_t>(size));
             return kMarkSize + size;
         }
         if (attempt > 0) {
@@ -103,13 +103,13 @@ ViStatus RpcClient::ReceiveRecord(const char*& data, std::size_t& size,
 {
     for (;;) {
         switch (inbox_.NextRecord(data, size)) {
-        case RpcRecordStream::Result::Complete:
+        case protocol::RpcRecordStream::Result::Complete:
             return VI_SUCCESS;
-        case RpcRecordStream::Result::TooLarge:
+        case protocol::RpcRecordStream::Result::TooLarge:
             // The stream cannot be followed past this record.
             connection_->Interrupt();
             return VI_ERROR_IO;
-        case RpcRecordStream::Result::NeedMore:
+        case protocol::RpcRecordStream::Result::NeedMore:
             break;
         }
         std::size_t room = 0;
@@ -159,7 +159,7 @@ ViStatus RpcClient::Exchange(rpcproc_t procedure, xdrproc_t encodeArgs, void* ar
         if (status != VI_SUCCESS) {
             return status;
         }
-        if (size < sizeof(std::uint32_t) || ReadWord(data) != xid) {
+        if (size < sizeof(std::uint32_t) || protocol::ReadWord(data) != xid) {
             // The late reply to an earlier call (or a record too short to
             // be a reply): never decoded into this call's result.
             inbox_.Consume();

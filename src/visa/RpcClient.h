@@ -1,6 +1,6 @@
 #pragma once
 
-#include "visa/RpcRecordStream.h"
+#include "protocol/RpcRecordStream.h"
 #include "visa/TcpConnection.h"
 #include "visa/visa.h"
 
@@ -75,7 +75,7 @@ private:
     // reply came: that reply may still arrive and must pass to be skipped.
     std::size_t lateReplyLimit_ = 0;
     std::vector<char> outbox_;
-    RpcRecordStream inbox_;
+    protocol::RpcRecordStream inbox_;
 };
 
 // Asks the portmapper at host:portmapperPort for the TCP port of

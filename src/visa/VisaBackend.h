@@ -49,6 +49,10 @@ class IVisaBackend {
 public:
     virtual ~IVisaBackend() = default;
 
+    // Asked by viOpenDefaultRM: a back-end that cannot serve the new
+    // resource manager session returns its error, and that call fails with
+    // it. Back-ends that need nothing readied have nothing to refuse.
+    virtual ViStatus OpenDefaultRM() { return VI_SUCCESS; }
     // Whether this back-end handles resource strings of this form.
     virtual bool Accepts(std::string_view resource) const = 0;
     virtual ViStatus Open(std::string_view resource, std::chrono::milliseconds timeout,

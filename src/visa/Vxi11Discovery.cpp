@@ -1,7 +1,7 @@
 #include "visa/Vxi11Discovery.h"
 
-#include "visa/RpcRecordStream.h"
-#include "visa/VxiProtocol.h"
+#include "protocol/RpcRecordStream.h"
+#include "protocol/VxiProtocol.h"
 #include "visa/Vxi11Session.h"
 
 #include <rpc/pmap_prot.h>
@@ -25,6 +25,8 @@
 
 namespace voltora::visa {
 namespace {
+
+namespace vxi11 = protocol::vxi11;
 
 using Clock = std::chrono::steady_clock;
 
@@ -100,7 +102,7 @@ std::vector<char> EncodeGetPortCall(std::uint32_t xid)
 bool DecodeGetPortReply(const char* reply, std::size_t size, std::uint32_t xid,
                         std::uint16_t& port)
 {
-    if (size < 8 || ReadWord(reply) != xid) {
+    if (size < 8 || protocol::ReadWord(reply) != xid) {
         return false;
     }
     u_long found = 0;

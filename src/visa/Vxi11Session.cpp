@@ -1,6 +1,6 @@
 #include "visa/Vxi11Session.h"
 
-#include "visa/VxiProtocol.h"
+#include "protocol/VxiProtocol.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,6 +9,8 @@
 
 namespace voltora::visa {
 namespace {
+
+namespace vxi11 = protocol::vxi11;
 
 using Clock = std::chrono::steady_clock;
 

@@ -25,7 +25,7 @@ protected:
     // The meter connected without the panel: only the dialogs talk to it.
     void OpenMeterDirectly()
     {
-        ASSERT_TRUE(CConectWithNI::Instance()->Open(voltora::visa::SimulatedMeterBackend::kResource));
+        ASSERT_TRUE(CConectWithNI::Instance()->Open(voltora::sim::SimulatedMeterBackend::kResource));
         meter->ClearTranscript();
     }
 

@@ -8,7 +8,7 @@
 #include "link/CConectWithNI.h"
 #include "panel/CFrontPanel.h"
 #include "sim/SimulatedMeter.h"
-#include "visa/SimulatedMeterBackend.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ protected:
         sim::SimulatedMeterOptions options;
         options.noiseScale = 0.0;
         options.replyLatency = std::chrono::microseconds(200);
-        meter = visa::SimulatedMeterBackend::Instance()->ResetMeter(options);
+        meter = sim::SimulatedMeterBackend::Instance()->ResetMeter(options);
         messages = std::make_unique<MessageQueue>(shell.Hooks().showMessage);
         messages->InstallAsConnectionSink();
     }
@@ -60,7 +60,7 @@ protected:
     // the first reading.
     bool ConnectSimulated()
     {
-        if (!Window().ConnectTo(visa::SimulatedMeterBackend::kResource)) {
+        if (!Window().ConnectTo(sim::SimulatedMeterBackend::kResource)) {
             return false;
         }
         return WaitUntil([this] { return Reading(); });

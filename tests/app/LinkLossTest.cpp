@@ -8,8 +8,8 @@
 #include "app/LastResource.h"
 #include "app/MainMenu.h"
 #include "panel/skin/SkinControl.h"
+#include "support/ScriptedBackend.h"
 #include "views/TemplateBuilder.h"
-#include "visa/ScriptedBackend.h"
 
 #include <QCursor>
 #include <QElapsedTimer>
@@ -27,7 +27,7 @@
 using namespace voltora::app;
 using namespace voltora::app::testing;
 using voltora::views::ControlName;
-using voltora::visa::ScopedScriptedBackend;
+using voltora::testing::ScopedScriptedBackend;
 using LinkState = CFrontPanel::LinkState;
 
 namespace {
@@ -55,7 +55,7 @@ public:
         silentPrefix = std::move(prefix);
     }
 
-    std::shared_ptr<voltora::visa::ScriptedDevice> device;
+    std::shared_ptr<voltora::testing::ScriptedDevice> device;
     std::chrono::milliseconds silence{600};
 
 private:
@@ -324,7 +324,7 @@ TEST_F(LinkLossTest, TheLastResourceIsKeptBetweenRunsAndPrefillsTheDialog)
     window.reset();
 
     // The next run remembers it: Reconnect works at once.
-    EXPECT_EQ(Window().LastResource(), voltora::visa::SimulatedMeterBackend::kResource);
+    EXPECT_EQ(Window().LastResource(), voltora::sim::SimulatedMeterBackend::kResource);
     EXPECT_TRUE(IsEnabled(kReconnectCommand));
     Window().OnReconnect();
     ASSERT_TRUE(WaitUntil([this] { return Reading(); }));

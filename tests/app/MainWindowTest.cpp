@@ -23,7 +23,7 @@
 using namespace voltora::app;
 using namespace voltora::app::testing;
 using voltora::views::ControlName;
-using voltora::visa::ScopedScriptedBackend;
+using voltora::testing::ScopedScriptedBackend;
 
 namespace {
 
@@ -261,7 +261,7 @@ TEST_F(MainWindowTest, DisconnectStopsTheWorkerSendsRefreshAndReconnects)
 
 TEST_F(MainWindowTest, CommandLineConnectTakesTheMenuPath)
 {
-    Window().ConnectWhenShown(voltora::visa::SimulatedMeterBackend::kResource);
+    Window().ConnectWhenShown(voltora::sim::SimulatedMeterBackend::kResource);
     EXPECT_FALSE(CConectWithNI::Instance()->IsConnected());  // not before the loop runs
     EXPECT_TRUE(WaitUntil([this] { return Reading(); }));
     EXPECT_FALSE(IsEnabled(kConnectCommand));

@@ -16,7 +16,7 @@
 
 using namespace voltora::app;
 using namespace voltora::app::testing;
-using voltora::visa::ScopedScriptedBackend;
+using voltora::testing::ScopedScriptedBackend;
 
 namespace {
 
@@ -67,7 +67,7 @@ protected:
     QString Path(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
 
     ScopedScriptedBackend backend;
-    std::shared_ptr<voltora::visa::ScriptedDevice> device;
+    std::shared_ptr<voltora::testing::ScriptedDevice> device;
     std::optional<std::string> fetchReply;
     QTemporaryDir folder;
 };

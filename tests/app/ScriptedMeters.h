@@ -1,6 +1,6 @@
 #pragma once
 
-#include "visa/ScriptedBackend.h"
+#include "support/ScriptedBackend.h"
 
 #include <atomic>
 #include <chrono>
@@ -14,9 +14,9 @@ namespace voltora::app::testing {
 
 // A scripted meter that passes the identity probe and answers every other
 // query with "0\n" (a reading of 0 V), unless told otherwise.
-inline std::shared_ptr<visa::ScriptedDevice> AddZanDevice(visa::ScriptedBackend& backend,
-                                                          const std::string& resource,
-                                                          const std::string& model = "ZAN Scripted")
+inline std::shared_ptr<voltora::testing::ScriptedDevice> AddZanDevice(
+    voltora::testing::ScriptedBackend& backend, const std::string& resource,
+    const std::string& model = "ZAN Scripted")
 {
     auto device = backend.AddDevice(resource, model);
     device->SetResponder([](const std::string& message) -> std::optional<std::string> {

@@ -27,7 +27,7 @@ protected:
 
     void OpenMeterDirectly()
     {
-        ASSERT_TRUE(CConectWithNI::Instance()->Open(voltora::visa::SimulatedMeterBackend::kResource));
+        ASSERT_TRUE(CConectWithNI::Instance()->Open(voltora::sim::SimulatedMeterBackend::kResource));
         meter->ClearTranscript();
     }
 

@@ -2,8 +2,8 @@
 
 #include "link/CConectWithNI.h"
 #include "sim/SimulatedMeter.h"
-#include "visa/ScriptedBackend.h"
-#include "visa/SimulatedMeterBackend.h"
+#include "sim/backend/SimulatedMeterBackend.h"
+#include "support/ScriptedBackend.h"
 
 #include <algorithm>
 #include <functional>
@@ -121,8 +121,8 @@ private:
         return reply;
     }
 
-    visa::ScopedScriptedBackend backend;
-    std::shared_ptr<visa::ScriptedDevice> device;
+    voltora::testing::ScopedScriptedBackend backend;
+    std::shared_ptr<voltora::testing::ScriptedDevice> device;
     mutable std::mutex mutex;
     std::map<std::string, std::string> replies;
     std::map<std::string, ReplyFunction> functions;
@@ -136,8 +136,8 @@ class SimulatedMeterConnection {
 public:
     explicit SimulatedMeterConnection(sim::SimulatedMeterOptions options = Noiseless())
     {
-        meter = visa::SimulatedMeterBackend::Instance()->ResetMeter(options);
-        connected = CConectWithNI::Instance()->Open(visa::SimulatedMeterBackend::kResource);
+        meter = sim::SimulatedMeterBackend::Instance()->ResetMeter(options);
+        connected = CConectWithNI::Instance()->Open(sim::SimulatedMeterBackend::kResource);
         meter->ClearTranscript();
     }
     ~SimulatedMeterConnection() { CConectWithNI::Instance()->Close(); }

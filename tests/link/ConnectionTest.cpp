@@ -1,7 +1,7 @@
 #include "link/CConectWithNI.h"
 #include "support/MessageRecorder.h"
+#include "support/ScriptedBackend.h"
 #include "visa/ResourceManager.h"
-#include "visa/ScriptedBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 namespace {
 
 using voltora::visa::ResourceManager;
-using voltora::visa::ScopedScriptedBackend;
-using voltora::visa::ScriptedDevice;
+using voltora::testing::ScopedScriptedBackend;
+using voltora::testing::ScriptedDevice;
 
 constexpr const char* kUsb = "USB0::0x0CC0::0x2000::ZAN0001::INSTR";
 constexpr const char* kLan = "TCPIP0::192.0.2.7::inst0::INSTR";
@@ -36,7 +36,6 @@ protected:
     void TearDown() override
     {
         connection->Close();
-        ResourceManager::Instance().FailOpenDefaultRM(false);
     }
 
     std::shared_ptr<ScriptedDevice> Meter(const char* resource = kUsb)
@@ -96,7 +95,7 @@ TEST_P(ConnectionOpenFailureTest, RefusesAndLeavesNothingOpen)
     const OpenFailure& row = GetParam();
     auto device = backend->AddDevice(row.resource);
     row.breakIt(*device);
-    ResourceManager::Instance().FailOpenDefaultRM(row.failResourceManager);
+    backend->FailOpenDefaultRM(row.failResourceManager ? VI_ERROR_SYSTEM_ERROR : VI_SUCCESS);
     const std::size_t handlesBefore = ResourceManager::Instance().OpenHandleCount();
 
     EXPECT_FALSE(connection->Open(row.resource));

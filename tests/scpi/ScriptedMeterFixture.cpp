@@ -9,8 +9,8 @@
 namespace voltora::scpi::test {
 namespace {
 
-std::unique_ptr<visa::ScopedScriptedBackend> backend;
-std::shared_ptr<visa::ScriptedDevice> device;
+std::unique_ptr<voltora::testing::ScopedScriptedBackend> backend;
+std::shared_ptr<voltora::testing::ScriptedDevice> device;
 
 std::mutex messagesMutex;
 std::vector<std::string> messages;
@@ -19,7 +19,7 @@ std::vector<std::string> messages;
 
 void ScriptedMeterTest::SetUpTestSuite()
 {
-    backend = std::make_unique<visa::ScopedScriptedBackend>();
+    backend = std::make_unique<voltora::testing::ScopedScriptedBackend>();
     device = (*backend)->AddDevice(kResource, "DM-TEST");
     link::SetMessageSink([](const std::string& text, const std::string&) {
         std::lock_guard<std::mutex> guard(messagesMutex);
@@ -74,7 +74,7 @@ std::vector<std::string> ScriptedMeterTest::Messages()
     return messages;
 }
 
-std::shared_ptr<visa::ScriptedDevice> ScriptedMeterTest::Device()
+std::shared_ptr<voltora::testing::ScriptedDevice> ScriptedMeterTest::Device()
 {
     return device;
 }

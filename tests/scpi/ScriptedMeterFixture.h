@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "visa/ScriptedBackend.h"
+#include "support/ScriptedBackend.h"
 
 namespace voltora::scpi::test {
 
@@ -31,7 +31,7 @@ protected:
     // The error messages the connection reported since the test began.
     static std::vector<std::string> Messages();
 
-    static std::shared_ptr<visa::ScriptedDevice> Device();
+    static std::shared_ptr<voltora::testing::ScriptedDevice> Device();
 };
 
 }  // namespace voltora::scpi::test

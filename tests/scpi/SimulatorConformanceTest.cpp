@@ -13,7 +13,7 @@
 #include "platform/CNumbers.h"
 #include "platform/Clock.h"
 #include "scpi/Commands.h"
-#include "visa/SimulatedMeterBackend.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 
 // Every query of the command set run against the simulated meter through the
 // process's connection: what the set operations send must read back as the
@@ -25,7 +25,7 @@ using platform::CAtof;
 using platform::CAtoi;
 using Strings = std::vector<std::string>;
 
-constexpr const char* kSimulatorResource = visa::SimulatedMeterBackend::kResource;
+constexpr const char* kSimulatorResource = sim::SimulatedMeterBackend::kResource;
 
 std::vector<std::string> SplitFields(const std::string& text)
 {
@@ -55,7 +55,7 @@ protected:
         link::SetMessageSink([](const std::string& text, const std::string&) {
             ADD_FAILURE() << "connection reported: " << text;
         });
-        visa::SimulatedMeterBackend::Instance()->ResetMeter();
+        sim::SimulatedMeterBackend::Instance()->ResetMeter();
         ASSERT_TRUE(CConectWithNI::Instance()->Open(kSimulatorResource));
     }
 

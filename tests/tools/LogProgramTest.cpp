@@ -2,7 +2,7 @@
 // simulated meter: count, duration, a clean stop on SIGINT, and a meter
 // that dies part-way.
 
-#include "visa/SimServerProcess.h"
+#include "support/SimServerProcess.h"
 
 #include "functions/ReadingLogFormat.h"
 

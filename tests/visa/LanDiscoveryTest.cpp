@@ -5,7 +5,7 @@
 // real network. Where namespaces are not allowed the tests are skipped
 // and say why.
 
-#include "SimServerProcess.h"
+#include "support/SimServerProcess.h"
 
 #include "visa/Vxi11Discovery.h"
 

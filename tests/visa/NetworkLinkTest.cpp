@@ -3,9 +3,9 @@
 // VISA functions as the connection uses them.
 
 #include "InProcessServers.h"
-#include "SimServerProcess.h"
 #include "platform/CNumbers.h"
 #include "sim/server/ListeningSocket.h"
+#include "support/SimServerProcess.h"
 #include "visa/ResourceManager.h"
 #include "visa/Vxi11Backend.h"
 #include "visa/visa.h"

@@ -1,6 +1,7 @@
 #include "visa/ResourceManager.h"
-#include "visa/ScriptedBackend.h"
-#include "visa/SimulatedMeterBackend.h"
+
+#include "sim/backend/SimulatedMeterBackend.h"
+#include "support/ScriptedBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,10 @@
 
 namespace voltora::visa {
 namespace {
+
+using testing::ScopedScriptedBackend;
+using testing::ScriptedDevice;
+using sim::SimulatedMeterBackend;
 
 constexpr const char* kUsb = "USB0::0x1234::0x5678::SN1::INSTR";
 
@@ -99,6 +104,22 @@ TEST_F(ResourceManagerTest, ClosingTheManagerClosesItsSessions)
     EXPECT_EQ(device->OpenSessions(), 0);
     EXPECT_EQ(ResourceManager::Instance().OpenHandleCount(), before - 2);
     rm = 0;
+}
+
+TEST_F(ResourceManagerTest, BackendRefusingTheManagerFailsOpenDefaultRMWithItsStatus)
+{
+    const std::size_t before = ResourceManager::Instance().OpenHandleCount();
+    backend->FailOpenDefaultRM(VI_ERROR_SYSTEM_ERROR);
+    ViSession refused = 123;
+    EXPECT_EQ(viOpenDefaultRM(&refused), VI_ERROR_SYSTEM_ERROR);
+    EXPECT_EQ(refused, 0u);
+    EXPECT_EQ(ResourceManager::Instance().OpenHandleCount(), before);
+
+    backend->FailOpenDefaultRM(VI_SUCCESS);
+    ViSession second = 0;
+    ASSERT_EQ(viOpenDefaultRM(&second), VI_SUCCESS);
+    EXPECT_NE(second, 0u);
+    EXPECT_EQ(viClose(second), VI_SUCCESS);
 }
 
 TEST_F(ResourceManagerTest, UnknownResourceIsNotFound)

@@ -1,7 +1,7 @@
+#include "protocol/RpcRecordStream.h"
 #include "sim/server/ListeningSocket.h"
 #include "sim/server/StopSignal.h"
 #include "visa/RpcClient.h"
-#include "visa/RpcRecordStream.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,10 @@
 
 namespace voltora::visa {
 namespace {
+
+using protocol::ReadWord;
+using protocol::RpcRecordStream;
+using protocol::WriteRecordMark;
 
 using Clock = std::chrono::steady_clock;
 constexpr rpcprog_t kProgram = 0x20000099;

@@ -3,9 +3,9 @@
 // LAN meter. These tests share rpcbind's one registration of the VXI-11
 // program, so ctest runs them one at a time (RESOURCE_LOCK rpcbind).
 
-#include "SimServerProcess.h"
+#include "protocol/VxiProtocol.h"
+#include "support/SimServerProcess.h"
 #include "visa/RpcClient.h"
-#include "visa/VxiProtocol.h"
 #include "visa/visa.h"
 
 #include <rpc/pmap_clnt.h>
@@ -18,6 +18,8 @@
 
 namespace voltora::visa {
 namespace {
+
+namespace vxi11 = protocol::vxi11;
 
 using Clock = std::chrono::steady_clock;
 using testing::SimServerProcess;

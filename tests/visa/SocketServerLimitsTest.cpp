@@ -1,9 +1,9 @@
-#include "SimServerProcess.h"
 #include "sim/CommandContext.h"
 #include "sim/SimulatedMeter.h"
 #include "sim/server/ServedMeter.h"
 #include "sim/server/SocketServer.h"
 #include "sim/server/StopSignal.h"
+#include "support/SimServerProcess.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 // connection, and a message without END cannot grow without bound.
 
 #include "InProcessServers.h"
-#include "SimServerProcess.h"
+#include "support/SimServerProcess.h"
 
+#include "protocol/VxiProtocol.h"
 #include "visa/RpcClient.h"
-#include "visa/VxiProtocol.h"
 #include "visa/Vxi11Session.h"
 #include "visa/visa.h"
 
@@ -32,7 +32,7 @@
 namespace voltora::testing {
 namespace {
 
-namespace vxi11 = visa::vxi11;
+namespace vxi11 = protocol::vxi11;
 using Clock = std::chrono::steady_clock;
 using AbortChannel = sim::Vxi11Server::AbortChannel;
 

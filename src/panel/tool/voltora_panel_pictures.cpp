@@ -10,7 +10,7 @@
 #include "functions/CZANFunctionTemperature.h"
 #include "functions/IFrontPanel.h"
 #include "link/CConectWithNI.h"
-#include "visa/SimulatedMeterBackend.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,7 +64,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     const QDir directory(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp"));
 
-    auto meter = voltora::visa::SimulatedMeterBackend::Instance()->ResetMeter();
+    voltora::sim::SimulatedMeterBackend::Register();
+    auto meter = voltora::sim::SimulatedMeterBackend::Instance()->ResetMeter();
     meter->SetSignal("VOLT", 1.234567);
     meter->SetSignal("CURR", 0.0123);
     meter->SetSignal("RES", 4700.0);
@@ -77,7 +78,7 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
         ok &= Save(panel, directory, "1-start");
 
-        if (!CConectWithNI::Instance()->Open(voltora::visa::SimulatedMeterBackend::kResource)) {
+        if (!CConectWithNI::Instance()->Open(voltora::sim::SimulatedMeterBackend::kResource)) {
             std::fprintf(stderr, "voltora-panel-pictures: the simulated meter did not answer\n");
             return 1;
         }

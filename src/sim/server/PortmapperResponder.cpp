@@ -1,8 +1,8 @@
 #include "sim/server/PortmapperResponder.h"
 
+#include "protocol/VxiProtocol.h"
 #include "sim/server/ListeningSocket.h"
 #include "sim/server/RpcServerChannel.h"
-#include "visa/VxiProtocol.h"
 
 #include <rpc/pmap_prot.h>
 
@@ -21,7 +21,7 @@
 namespace voltora::sim {
 namespace {
 
-namespace vxi11 = voltora::visa::vxi11;
+namespace vxi11 = voltora::protocol::vxi11;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kMarkSize = 4;

@@ -43,7 +43,7 @@ std::vector<char> Encode(rpc_msg& reply)
         return {};
     }
     record.resize(kMarkSize + used);
-    visa::WriteRecordMark(record.data(), static_cast<std::uint32_t>(used));
+    protocol::WriteRecordMark(record.data(), static_cast<std::uint32_t>(used));
     return record;
 }
 
@@ -74,12 +74,12 @@ bool DecodeRpcCall(const char* data, std::size_t size, RpcCall& call, XDR& xdrs)
     }
     // The version is checked before the rest: a call of another RPC
     // version is answered with a denial, which needs only its id.
-    call.xid = visa::ReadWord(data);
-    if (visa::ReadWord(data + 4) != CALL) {
+    call.xid = protocol::ReadWord(data);
+    if (protocol::ReadWord(data + 4) != CALL) {
         return false;
     }
     if (!xdr_callmsg(&xdrs, &message)) {
-        if (size >= 12 && visa::ReadWord(data + 8) != RPC_MSG_VERSION) {
+        if (size >= 12 && protocol::ReadWord(data + 8) != RPC_MSG_VERSION) {
             call.rpcVersionOk = false;
             return true;
         }
@@ -138,11 +138,11 @@ bool RpcServerChannel::NextRecord(const char*& data, std::size_t& size,
 {
     for (;;) {
         switch (stream_.NextRecord(data, size)) {
-        case visa::RpcRecordStream::Result::Complete:
+        case protocol::RpcRecordStream::Result::Complete:
             return true;
-        case visa::RpcRecordStream::Result::TooLarge:
+        case protocol::RpcRecordStream::Result::TooLarge:
             return false;
-        case visa::RpcRecordStream::Result::NeedMore:
+        case protocol::RpcRecordStream::Result::NeedMore:
             break;
         }
         pollfd fds[2] = {{fd_, POLLIN, 0}, {stop_.Fd(), POLLIN, 0}};

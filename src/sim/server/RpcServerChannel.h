@@ -1,6 +1,6 @@
 #pragma once
 
-#include "visa/RpcRecordStream.h"
+#include "protocol/RpcRecordStream.h"
 
 #include <rpc/rpc.h>
 
@@ -60,7 +60,7 @@ public:
 private:
     int fd_;
     const StopSignal& stop_;
-    visa::RpcRecordStream stream_;
+    protocol::RpcRecordStream stream_;
 };
 
 }  // namespace voltora::sim

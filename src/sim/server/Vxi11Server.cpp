@@ -1,8 +1,8 @@
 #include "sim/server/Vxi11Server.h"
 
+#include "protocol/VxiProtocol.h"
 #include "sim/server/ListeningSocket.h"
 #include "sim/server/RpcServerChannel.h"
-#include "visa/VxiProtocol.h"
 
 #include <rpc/pmap_clnt.h>
 
@@ -21,7 +21,7 @@
 namespace voltora::sim {
 namespace {
 
-namespace vxi11 = voltora::visa::vxi11;
+namespace vxi11 = voltora::protocol::vxi11;
 using Clock = std::chrono::steady_clock;
 
 // A call record: the largest device_write chunk taken and its headers.

@@ -1,4 +1,4 @@
-#include "SimServerProcess.h"
+#include "support/SimServerProcess.h"
 
 #include "platform/CNumbers.h"
 #include "visa/RpcClient.h"

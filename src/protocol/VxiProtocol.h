@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-namespace voltora::visa::vxi11 {
+namespace voltora::protocol::vxi11 {
 
 constexpr rpcprog_t kCoreProgram = 0x0607AF;
 constexpr rpcvers_t kCoreVersion = 1;
@@ -152,4 +152,4 @@ xdrproc_t AsXdrProc(bool_t (*routine)(XDR*, T*))
     return reinterpret_cast<xdrproc_t>(routine);
 }
 
-}  // namespace voltora::visa::vxi11
+}  // namespace voltora::protocol::vxi11

@@ -1,9 +1,10 @@
-#include "visa/SimulatedMeterBackend.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 
+#include "sim/backend/SimulatedMeterSession.h"
 #include "visa/ResourceExpression.h"
-#include "visa/SimulatedMeterSession.h"
+#include "visa/ResourceManager.h"
 
-namespace voltora::visa {
+namespace voltora::sim {
 
 std::shared_ptr<SimulatedMeterBackend> SimulatedMeterBackend::Instance()
 {
@@ -11,21 +12,29 @@ std::shared_ptr<SimulatedMeterBackend> SimulatedMeterBackend::Instance()
     return instance;
 }
 
+void SimulatedMeterBackend::Register()
+{
+    static std::once_flag registered;
+    std::call_once(registered, [] {
+        visa::ResourceManager::Instance().AddBackend(Instance(), /*front=*/true);
+    });
+}
+
 SimulatedMeterBackend::SimulatedMeterBackend()
-    : meter_(std::make_shared<sim::SimulatedMeter>())
+    : meter_(std::make_shared<SimulatedMeter>())
 {
 }
 
-std::shared_ptr<sim::SimulatedMeter> SimulatedMeterBackend::Meter() const
+std::shared_ptr<SimulatedMeter> SimulatedMeterBackend::Meter() const
 {
     std::lock_guard<std::mutex> guard(mutex_);
     return meter_;
 }
 
-std::shared_ptr<sim::SimulatedMeter> SimulatedMeterBackend::ResetMeter(
-    sim::SimulatedMeterOptions options)
+std::shared_ptr<SimulatedMeter> SimulatedMeterBackend::ResetMeter(
+    SimulatedMeterOptions options)
 {
-    auto meter = std::make_shared<sim::SimulatedMeter>(options);
+    auto meter = std::make_shared<SimulatedMeter>(options);
     std::lock_guard<std::mutex> guard(mutex_);
     meter_ = meter;
     return meter;
@@ -33,11 +42,11 @@ std::shared_ptr<sim::SimulatedMeter> SimulatedMeterBackend::ResetMeter(
 
 bool SimulatedMeterBackend::Accepts(std::string_view resource) const
 {
-    return MatchesExpression("SIM?*::INSTR", resource);
+    return visa::MatchesExpression("SIM?*::INSTR", resource);
 }
 
 ViStatus SimulatedMeterBackend::Open(std::string_view resource, std::chrono::milliseconds timeout,
-                                     std::unique_ptr<IVisaSession>& session)
+                                     std::unique_ptr<visa::IVisaSession>& session)
 {
     (void)timeout;
     if (!Accepts(resource)) {
@@ -50,9 +59,9 @@ ViStatus SimulatedMeterBackend::Open(std::string_view resource, std::chrono::mil
 void SimulatedMeterBackend::Find(std::string_view expression,
                                  std::vector<std::string>& resources)
 {
-    if (MatchesExpression(expression, kResource)) {
+    if (visa::MatchesExpression(expression, kResource)) {
         resources.emplace_back(kResource);
     }
 }
 
-}  // namespace voltora::visa
+}  // namespace voltora::sim

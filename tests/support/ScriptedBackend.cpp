@@ -1,4 +1,4 @@
-#include "visa/ScriptedBackend.h"
+#include "support/ScriptedBackend.h"
 
 #include "visa/LinkDiagnostics.h"
 #include "visa/ResourceExpression.h"
@@ -8,7 +8,10 @@
 #include <atomic>
 #include <cstring>
 
-namespace voltora::visa {
+namespace voltora::testing {
+
+using namespace voltora::visa;
+
 namespace {
 
 class ScriptedSession : public IVisaSession {
@@ -256,6 +259,18 @@ std::shared_ptr<ScriptedDevice> ScriptedBackend::Device(const std::string& resou
     return nullptr;
 }
 
+void ScriptedBackend::FailOpenDefaultRM(ViStatus status)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    openDefaultRMStatus_ = status;
+}
+
+ViStatus ScriptedBackend::OpenDefaultRM()
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return openDefaultRMStatus_;
+}
+
 bool ScriptedBackend::Accepts(std::string_view resource) const
 {
     return Device(std::string(resource)) != nullptr;
@@ -296,4 +311,4 @@ ScopedScriptedBackend::~ScopedScriptedBackend()
     ResourceManager::Instance().RemoveBackend(backend_);
 }
 
-}  // namespace voltora::visa
+}  // namespace voltora::testing

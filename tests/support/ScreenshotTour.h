@@ -11,18 +11,17 @@
 class CZANDlg;
 class QTimer;
 
-namespace voltora::app {
+namespace voltora::testing {
 
 // A walk through the program for its picture test: once the meter is
 // connected and reading, it presses each function key in turn, waits for the
 // function's readings, saves a picture of the main window as a PNG in
-// `folder`, then shows each view, and finally closes the window. Started
-// when the environment variable VOLTORA_SCREENSHOT_DIR names a folder.
+// `folder`, then shows each view, and finally closes the window. Run by
+// voltora-screenshot-tour.
 class ScreenshotTour : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr const char* kEnvironmentVariable = "VOLTORA_SCREENSHOT_DIR";
     // The main window's result (and the exit code) when a step went wrong.
     static constexpr int kFailedResult = 3;
 
@@ -30,8 +29,8 @@ public:
 
     void Start();
     // Pictures written so far, and the steps that went wrong.
-    const QStringList& Pictures() const { return pictures; }
-    const QStringList& Failures() const { return failures; }
+    const QStringList& Pictures() const { return pictures_; }
+    const QStringList& Failures() const { return failures_; }
 
     // "DC Voltage" -> "dc-voltage".
     static QString FileStem(const QString& title);
@@ -50,16 +49,16 @@ private:
     void Finish();
     bool HasFreshReading() const;
 
-    CZANDlg& window;
-    QString folder;
-    std::vector<Step> steps;
-    std::size_t index = 0;
-    bool actionDone = false;
-    QElapsedTimer stepClock;
-    QTimer* timer = nullptr;
-    QStringList pictures;
-    QStringList failures;
-    int picturesTaken = 0;
+    CZANDlg& window_;
+    QString folder_;
+    std::vector<Step> steps_;
+    std::size_t index_ = 0;
+    bool actionDone_ = false;
+    QElapsedTimer stepClock_;
+    QTimer* timer_ = nullptr;
+    QStringList pictures_;
+    QStringList failures_;
+    int picturesTaken_ = 0;
 };
 
-}  // namespace voltora::app
+}  // namespace voltora::testing

@@ -1,4 +1,4 @@
-#include "visa/VxiProtocol.h"
+#include "protocol/VxiProtocol.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace voltora::visa::vxi11 {
+namespace voltora::protocol::vxi11 {
 namespace {
 
 // Encodes `value` with `routine` and returns the bytes.
@@ -126,4 +126,4 @@ TEST(VxiProtocolTest, CreateLinkRespRoundTrip)
 }
 
 }  // namespace
-}  // namespace voltora::visa::vxi11
+}  // namespace voltora::protocol::vxi11

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace voltora::visa {
+namespace voltora::testing {
 
 // An instrument whose behaviour a test scripts: it records every message
 // written to it and answers queries from a queue of replies or from a
@@ -75,21 +75,27 @@ private:
 // The test back-end: serves the ScriptedDevices added to it. Devices whose
 // resource starts with "USB" are listed by a "USB?*INSTR" search, so tests
 // can pose as found USB instruments.
-class ScriptedBackend : public IVisaBackend {
+class ScriptedBackend : public visa::IVisaBackend {
 public:
     std::shared_ptr<ScriptedDevice> AddDevice(std::string resource, std::string modelName = {});
     void RemoveDevice(const std::string& resource);
     // The device registered under `resource`, or null.
     std::shared_ptr<ScriptedDevice> Device(const std::string& resource) const;
 
+    // viOpenDefaultRM fails with `status` while this back-end is registered
+    // (VI_SUCCESS lets it succeed again).
+    void FailOpenDefaultRM(ViStatus status);
+
+    ViStatus OpenDefaultRM() override;
     bool Accepts(std::string_view resource) const override;
     ViStatus Open(std::string_view resource, std::chrono::milliseconds timeout,
-                  std::unique_ptr<IVisaSession>& session) override;
+                  std::unique_ptr<visa::IVisaSession>& session) override;
     void Find(std::string_view expression, std::vector<std::string>& resources) override;
 
 private:
     mutable std::mutex mutex_;
     std::vector<std::shared_ptr<ScriptedDevice>> devices_;
+    ViStatus openDefaultRMStatus_ = VI_SUCCESS;
 };
 
 // Registers a ScriptedBackend in front of all others for the lifetime of the
@@ -108,4 +114,4 @@ private:
     std::shared_ptr<ScriptedBackend> backend_;
 };
 
-}  // namespace voltora::visa
+}  // namespace voltora::testing

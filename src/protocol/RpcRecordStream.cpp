@@ -1,11 +1,11 @@
-#include "visa/RpcRecordStream.h"
+#include "protocol/RpcRecordStream.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include <arpa/inet.h>
 
-namespace voltora::visa {
+namespace voltora::protocol {
 namespace {
 
 constexpr std::size_t kMarkSize = 4;
@@ -116,4 +116,4 @@ void RpcRecordStream::Consume()
     }
 }
 
-}  // namespace voltora::visa
+}  // namespace voltora::protocol

@@ -1,4 +1,4 @@
-#include "visa/RpcRecordStream.h"
+#include "protocol/RpcRecordStream.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 #include <arpa/inet.h>
 
-namespace voltora::visa {
+namespace voltora::protocol {
 namespace {
 
 // One fragment on the wire: its mark and body.
@@ -160,4 +160,4 @@ TEST(RpcRecordStreamTest, RecordMarkIsBigEndianWithTheLastFragmentBit)
 }
 
 }  // namespace
-}  // namespace voltora::visa
+}  // namespace voltora::protocol

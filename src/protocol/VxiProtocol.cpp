@@ -1,6 +1,6 @@
-#include "visa/VxiProtocol.h"
+#include "protocol/VxiProtocol.h"
 
-namespace voltora::visa::vxi11 {
+namespace voltora::protocol::vxi11 {
 namespace {
 
 // Upper bound on a device name, far above any real one.
@@ -85,4 +85,4 @@ bool_t XdrDeviceReadStbResp(XDR* xdrs, DeviceReadStbResp* p)
     return Int(xdrs, &p->error) && xdr_u_char(xdrs, &p->stb);
 }
 
-}  // namespace voltora::visa::vxi11
+}  // namespace voltora::protocol::vxi11

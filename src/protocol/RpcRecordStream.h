@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace voltora::visa {
+namespace voltora::protocol {
 
 // The receiving side of ONC RPC record marking over TCP: bytes arrive in
 // whatever pieces the connection delivers, and come out as whole records
@@ -52,4 +52,4 @@ void WriteRecordMark(char* mark, std::uint32_t size);
 // transaction id).
 std::uint32_t ReadWord(const char* at);
 
-}  // namespace voltora::visa
+}  // namespace voltora::protocol

@@ -9,14 +9,14 @@
 #include <mutex>
 #include <string>
 
-namespace voltora::visa {
+namespace voltora::sim {
 
 // One session with the in-process simulated meter. A written message is
 // executed at once; its reply becomes readable after the meter's reply
 // latency, as it would after a trip over a real link.
-class SimulatedMeterSession : public IVisaSession {
+class SimulatedMeterSession : public visa::IVisaSession {
 public:
-    explicit SimulatedMeterSession(std::shared_ptr<sim::SimulatedMeter> meter);
+    explicit SimulatedMeterSession(std::shared_ptr<SimulatedMeter> meter);
 
     ViStatus Write(const ViByte* data, std::size_t size, std::size_t& written,
                    std::chrono::milliseconds timeout) override;
@@ -28,7 +28,7 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    std::shared_ptr<sim::SimulatedMeter> meter_;
+    std::shared_ptr<SimulatedMeter> meter_;
     std::mutex mutex_;
     std::condition_variable closed_;
     bool isClosed_ = false;
@@ -37,4 +37,4 @@ private:
     Clock::time_point replyReadyAt_{};
 };
 
-}  // namespace voltora::visa
+}  // namespace voltora::sim

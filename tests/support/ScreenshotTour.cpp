@@ -1,4 +1,4 @@
-#include "app/ScreenshotTour.h"
+#include "support/ScreenshotTour.h"
 
 #include "app/CZANDlg.h"
 #include "functions/CZANFunction.h"
@@ -13,7 +13,7 @@
 
 #include <cstdio>
 
-namespace voltora::app {
+namespace voltora::testing {
 namespace {
 
 // How often the tour looks at the window, how long a step may wait for its
@@ -26,11 +26,11 @@ constexpr qint64 kSettleMs = 1500;
 }  // namespace
 
 ScreenshotTour::ScreenshotTour(CZANDlg& window, QString folder)
-    : QObject(&window), window(window), folder(std::move(folder))
+    : QObject(&window), window_(window), folder_(std::move(folder))
 {
-    timer = new QTimer(this);
-    timer->setInterval(kTickMs);
-    connect(timer, &QTimer::timeout, this, &ScreenshotTour::Tick);
+    timer_ = new QTimer(this);
+    timer_->setInterval(kTickMs);
+    connect(timer_, &QTimer::timeout, this, &ScreenshotTour::Tick);
 }
 
 QString ScreenshotTour::FileStem(const QString& title)
@@ -51,15 +51,15 @@ QString ScreenshotTour::FileStem(const QString& title)
 
 void ScreenshotTour::Start()
 {
-    QDir().mkpath(folder);
+    QDir().mkpath(folder_);
     BuildSteps();
-    stepClock.start();
-    timer->start();
+    stepClock_.start();
+    timer_->start();
 }
 
 bool ScreenshotTour::HasFreshReading() const
 {
-    CFrontPanel* panel = window.Panel();
+    CFrontPanel* panel = window_.Panel();
     const std::string reading = panel->CurrentFunction()->GetReadingText();
     return CConectWithNI::Instance()->IsConnected() && panel->IsRunning() && !reading.empty() &&
            reading != kInitToken;
@@ -68,7 +68,7 @@ bool ScreenshotTour::HasFreshReading() const
 void ScreenshotTour::BuildSteps()
 {
     // Connected and reading DC voltage, as the command line asked.
-    steps.push_back({QString(), [] {}, [this] { return HasFreshReading(); }});
+    steps_.push_back({QString(), [] {}, [this] { return HasFreshReading(); }});
     AddFunctionStep({QStringLiteral("btnDCV")}, QStringLiteral("DC Voltage"));
     AddFunctionStep({QStringLiteral("btnShift"), QStringLiteral("btnDCV")}, QStringLiteral("DC Current"));
     AddFunctionStep({QStringLiteral("btnACV")}, QStringLiteral("AC Voltage"));
@@ -92,17 +92,17 @@ void ScreenshotTour::AddFunctionStep(const QStringList& keys, const QString& exp
     step.name = expectedTitle.isEmpty() ? QString() : FileStem(expectedTitle);
     step.action = [this, keys] {
         for (const QString& key : keys) {
-            window.Panel()->Notify(key);
+            window_.Panel()->Notify(key);
         }
     };
     step.ready = [this, expectedTitle] {
-        const QString title = QString::fromStdString(window.Panel()->CurrentFunctionName());
+        const QString title = QString::fromStdString(window_.Panel()->CurrentFunctionName());
         if (!expectedTitle.isEmpty() && title != expectedTitle) {
             return false;
         }
         return HasFreshReading();
     };
-    steps.push_back(step);
+    steps_.push_back(step);
 }
 
 void ScreenshotTour::AddViewStep(const QString& view)
@@ -110,66 +110,66 @@ void ScreenshotTour::AddViewStep(const QString& view)
     Step step;
     step.name = QStringLiteral("view-") + FileStem(view);
     step.action = [this, view] {
-        const auto items = window.ViewList()->findItems(view, Qt::MatchExactly);
+        const auto items = window_.ViewList()->findItems(view, Qt::MatchExactly);
         if (!items.isEmpty()) {
-            window.ViewList()->setCurrentItem(items.constFirst());
+            window_.ViewList()->setCurrentItem(items.constFirst());
         }
     };
     step.ready = [this, view] {
-        return window.CurrentView() == window.View(view) && HasFreshReading();
+        return window_.CurrentView() == window_.View(view) && HasFreshReading();
     };
-    steps.push_back(step);
+    steps_.push_back(step);
 }
 
 void ScreenshotTour::Tick()
 {
-    if (index >= steps.size()) {
+    if (index_ >= steps_.size()) {
         Finish();
         return;
     }
-    Step& step = steps[index];
-    if (!actionDone) {
+    Step& step = steps_[index_];
+    if (!actionDone_) {
         step.action();
-        actionDone = true;
-        stepClock.restart();
+        actionDone_ = true;
+        stepClock_.restart();
         return;
     }
     const bool ready = step.ready();
-    const bool timedOut = stepClock.elapsed() > kStepLimitMs;
-    if (!timedOut && (!ready || stepClock.elapsed() < kSettleMs)) {
+    const bool timedOut = stepClock_.elapsed() > kStepLimitMs;
+    if (!timedOut && (!ready || stepClock_.elapsed() < kSettleMs)) {
         return;
     }
     if (!ready) {
-        failures << QStringLiteral("%1: no readings within %2 ms").arg(step.name).arg(kStepLimitMs);
+        failures_ << QStringLiteral("%1: no readings within %2 ms").arg(step.name).arg(kStepLimitMs);
     }
     if (!step.name.isEmpty()) {
-        const QString path = QDir(folder).filePath(
-            QStringLiteral("%1-%2.png").arg(++picturesTaken, 2, 10, QLatin1Char('0')).arg(step.name));
-        if (window.grab().save(path)) {
-            pictures << path;
+        const QString path = QDir(folder_).filePath(
+            QStringLiteral("%1-%2.png").arg(++picturesTaken_, 2, 10, QLatin1Char('0')).arg(step.name));
+        if (window_.grab().save(path)) {
+            pictures_ << path;
             std::printf("screenshot %s\n", qPrintable(path));
         } else {
-            failures << QStringLiteral("%1: cannot write %2").arg(step.name, path);
+            failures_ << QStringLiteral("%1: cannot write %2").arg(step.name, path);
         }
     }
-    ++index;
-    actionDone = false;
+    ++index_;
+    actionDone_ = false;
 }
 
 void ScreenshotTour::Finish()
 {
-    timer->stop();
+    timer_->stop();
     int expected = 0;
-    for (const Step& step : steps) {
+    for (const Step& step : steps_) {
         expected += step.name.isEmpty() ? 0 : 1;
     }
-    if (pictures.size() != expected) {
-        failures << QStringLiteral("%1 of %2 pictures written").arg(pictures.size()).arg(expected);
+    if (pictures_.size() != expected) {
+        failures_ << QStringLiteral("%1 of %2 pictures_ written").arg(pictures_.size()).arg(expected);
     }
-    for (const QString& failure : failures) {
+    for (const QString& failure : failures_) {
         std::fprintf(stderr, "screenshot tour: %s\n", qPrintable(failure));
     }
-    window.done(failures.isEmpty() ? QDialog::Rejected : kFailedResult);
+    window_.done(failures_.isEmpty() ? QDialog::Rejected : kFailedResult);
 }
 
-}  // namespace voltora::app
+}  // namespace voltora::testing

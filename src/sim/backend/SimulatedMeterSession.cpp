@@ -1,13 +1,13 @@
-#include "visa/SimulatedMeterSession.h"
+#include "sim/backend/SimulatedMeterSession.h"
 
-#include "visa/SimulatedMeterBackend.h"
+#include "sim/backend/SimulatedMeterBackend.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace voltora::visa {
+namespace voltora::sim {
 
-SimulatedMeterSession::SimulatedMeterSession(std::shared_ptr<sim::SimulatedMeter> meter)
+SimulatedMeterSession::SimulatedMeterSession(std::shared_ptr<SimulatedMeter> meter)
     : meter_(std::move(meter))
 {
 }
@@ -90,4 +90,4 @@ void SimulatedMeterSession::Close()
     closed_.notify_all();
 }
 
-}  // namespace voltora::visa
+}  // namespace voltora::sim
