@@ -1,6 +1,7 @@
 // The RPC record stream and the decoding of replies a VXI-11 client reads:
 // bytes arrive in pieces of any size, whole records come out, and each is
 // decoded as the client decodes a reply.
+#include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "protocol/RpcRecordStream.h"
 #include "protocol/VxiProtocol.h"
@@ -12,15 +13,9 @@
 #include <vector>
 
 using namespace voltora::protocol;
+using voltora::fuzz::Check;
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition) {
-        std::abort();
-    }
-}
 
 void DecodeReply(const char* data, std::size_t size, int kind)
 {

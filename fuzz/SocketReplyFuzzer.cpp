@@ -1,6 +1,7 @@
 // The raw socket's reply buffer: bytes appended in any pieces, taken in any
 // sizes, stale replies dropped in between. Every byte taken was received,
 // in order, and none after a reply's end belongs to it.
+#include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "visa/SocketReplyBuffer.h"
 
@@ -9,17 +10,7 @@
 #include <vector>
 
 using namespace voltora::visa;
-
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
+using voltora::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {

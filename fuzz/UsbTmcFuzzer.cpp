@@ -2,6 +2,7 @@
 // result and byte comes from the fuzz input: headers with any size, tag or
 // attributes, short and oversized transfers, stalls, time-outs, and status
 // replies of any content.
+#include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "visa/UsbTmcFraming.h"
 #include "visa/UsbTmcSession.h"
@@ -13,15 +14,9 @@
 #include <vector>
 
 using namespace voltora::visa;
+using voltora::fuzz::Check;
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition) {
-        std::abort();
-    }
-}
 
 class HostileTransport : public IUsbTmcTransport {
 public:

@@ -1,20 +1,12 @@
 // The trend, histogram and statistics reply parsers on any reply text.
+#include "FuzzCheck.h"
 #include "FuzzInput.h"
 #include "functions/StatisticsReply.h"
 #include "functions/ViewData.h"
 
 #include <cstdlib>
 
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
+using voltora::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {

@@ -35,28 +35,25 @@ fi
 cmake --build "$tsan" -j"$(nproc)" --target "${tsan_tests[@]}"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir "$tsan" --output-on-failure -j"$(nproc)" \
-  -R "^($(IFS='|'; echo "${tsan_tests[*]}"))\$"
+  -R "^($(IFS='|'; echo "${tsan_tests[*]}"))\\."
 
 # The core and network suites once more under AddressSanitizer and
 # UndefinedBehaviorSanitizer: a use after free, an overflow, a leak or any
 # undefined behaviour (an out-of-range enum read from a peer included) fails
-# the run.
-asan="${VOLTORA_ASAN_BUILD_DIR:-$root/build-asan}"
+# the run. They come from the fuzz harnesses' tree (clang, built with both
+# sanitizers), so the libraries are compiled once for both.
+fuzz="${VOLTORA_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 asan_tests=(platform_tests visa_tests visa_network_tests visa_usbtmc_tests link_tests sim_tests
   functions_worker_tests functions_simulator_tests)
-if [ ! -f "$asan/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVOLTORA_ASAN=ON -DVOLTORA_BUILD_GUI=OFF -DVOLTORA_BUILD_BENCH=OFF >/dev/null
-fi
-cmake --build "$asan" -j"$(nproc)" --target "${asan_tests[@]}"
+VOLTORA_FUZZ_BUILD_DIR="$fuzz" "$root/scripts/fuzz.sh" --build "${asan_tests[@]}"
 ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1" \
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-  ctest --test-dir "$asan" --output-on-failure -j"$(nproc)" \
-  -R "^($(IFS='|'; echo "${asan_tests[*]}"))\$"
+  ctest --test-dir "$fuzz" --output-on-failure -j"$(nproc)" \
+  -R "^($(IFS='|'; echo "${asan_tests[*]}"))\\."
 
 # Every fuzz harness briefly (VOLTORA_FUZZ_SECONDS each, 10 by default) from
 # its seed corpus; see fuzz/README.md for long runs.
-"$root/scripts/fuzz.sh" "${VOLTORA_FUZZ_SECONDS:-10}"
+VOLTORA_FUZZ_BUILD_DIR="$fuzz" "$root/scripts/fuzz.sh" "${VOLTORA_FUZZ_SECONDS:-10}"
 
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 
@@ -67,5 +64,5 @@ ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 for test_locale in de_DE.UTF-8 tr_TR.UTF-8; do
   LC_ALL="$test_locale" LANG="$test_locale" \
     ctest --test-dir "$build" --output-on-failure -j"$(nproc)" \
-    -R '^(sim_tests|panel_skin_tests|panel_layout_tests|panel_window_tests|panel_meter_tests)$'
+    -R '^(sim_tests|panel_skin_tests|panel_layout_tests|panel_window_tests|panel_meter_tests)\.'
 done

@@ -2,6 +2,8 @@
 
 #include "app/ShellHooks.h"
 
+#include "support/WaitUntil.h"
+
 #include <QCoreApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -20,16 +22,9 @@ namespace voltora::app::testing {
 // `limitMs` has passed; the condition's last value.
 inline bool WaitUntil(const std::function<bool()>& condition, int limitMs = 10000)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > limitMs) {
-            return condition();
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
+    return voltora::testing::WaitUntil(
+        condition, std::chrono::milliseconds(limitMs), std::chrono::milliseconds(2),
+        [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); });
 }
 
 // Lets queued events run (message boxes posted to the UI thread).

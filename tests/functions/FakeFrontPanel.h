@@ -3,6 +3,8 @@
 #include "functions/CZANFunction.h"
 #include "functions/IFrontPanel.h"
 
+#include "support/WaitUntil.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -19,14 +21,7 @@ namespace voltora::functions::testing {
 inline bool WaitUntil(const std::function<bool()>& condition,
                       std::chrono::milliseconds timeout = std::chrono::seconds(20))
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return condition();
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return voltora::testing::WaitUntil(condition, timeout);
 }
 
 // Stops a function's worker when it goes out of scope. Declared after the

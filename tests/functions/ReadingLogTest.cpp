@@ -9,6 +9,8 @@
 #include "functions/ViewFlags.h"
 #include "platform/CNumbers.h"
 
+#include "support/TempFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -24,23 +26,10 @@
 
 using namespace voltora::functions;
 using namespace voltora::functions::testing;
+using voltora::testing::ReadFile;
+using voltora::testing::TempPath;
 
 namespace {
-
-std::string TempPath(const std::string& name)
-{
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir != nullptr ? dir : "/tmp") + "/voltora-" + std::to_string(getpid()) +
-           "-" + name;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::vector<std::string> Lines(const std::string& text)
 {

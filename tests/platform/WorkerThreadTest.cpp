@@ -1,5 +1,7 @@
 #include "platform/WorkerThread.h"
 
+#include "support/WaitUntil.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,23 +9,7 @@
 #include <thread>
 
 using voltora::platform::WorkerThread;
-
-namespace {
-
-template <typename Condition>
-bool WaitUntil(Condition condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-}  // namespace
+using voltora::testing::WaitUntil;
 
 TEST(WorkerThread, IsCreatedSuspendedAndRunsNothingUntilResumed)
 {

@@ -15,6 +15,8 @@
 #include "scpi/Commands.h"
 #include "sim/backend/SimulatedMeterBackend.h"
 
+#include "support/WaitUntil.h"
+
 // Every query of the command set run against the simulated meter through the
 // process's connection: what the set operations send must read back as the
 // same label or number, and every list reply must parse.
@@ -34,18 +36,11 @@ std::vector<std::string> SplitFields(const std::string& text)
     return fields;
 }
 
-// Polls `condition` until it holds or `timeout` passes.
-bool WaitFor(const std::function<bool()>& condition,
-             std::chrono::milliseconds timeout = std::chrono::seconds(10))
+// Polls `condition` until it holds or ten seconds pass.
+bool WaitFor(const std::function<bool()>& condition)
 {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        platform::SleepMs(5);
-    }
-    return true;
+    return voltora::testing::WaitUntil(condition, std::chrono::seconds(10),
+                                       std::chrono::milliseconds(5));
 }
 
 class SimulatorConformanceTest : public ::testing::Test {

@@ -6,6 +6,9 @@
 
 #include "functions/ReadingLogFormat.h"
 
+#include "support/TempFiles.h"
+#include "support/WaitUntil.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -21,30 +24,17 @@
 
 extern char** environ;
 
+using voltora::testing::ReadFile;
 using voltora::testing::SimServerProcess;
+using voltora::testing::TempPath;
 
 namespace {
-
-std::string TempPath(const std::string& name)
-{
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir != nullptr ? dir : "/tmp") + "/voltora-log-" + std::to_string(getpid()) +
-           "-" + name;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // voltora-log started with standard output and error going to files.
 class LogProcess {
 public:
     explicit LogProcess(std::vector<std::string> arguments)
-        : outPath(TempPath("out-" + std::to_string(++serial))), errPath(outPath + ".err")
+        : outPath(TempPath("log-out-" + std::to_string(++serial))), errPath(outPath + ".err")
     {
         arguments.insert(arguments.begin(), VOLTORA_LOG_PATH);
         std::vector<char*> argv;
@@ -142,16 +132,10 @@ Log Parse(const std::string& text)
     return log;
 }
 
-bool WaitFor(const std::function<bool()>& condition, std::chrono::seconds limit = std::chrono::seconds(30))
+bool WaitFor(const std::function<bool()>& condition)
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return voltora::testing::WaitUntil(condition, std::chrono::seconds(30),
+                                       std::chrono::milliseconds(10));
 }
 
 class LogProgramTest : public ::testing::Test {

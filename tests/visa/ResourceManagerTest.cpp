@@ -3,8 +3,12 @@
 #include "sim/backend/SimulatedMeterBackend.h"
 #include "support/ScriptedBackend.h"
 
+#include "support/ThreadProbe.h"
+#include "support/WaitUntil.h"
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -161,18 +165,27 @@ TEST(SimulatedMeterSessionTest, CloseWakesABlockedReader)
     ASSERT_EQ(viOpenDefaultRM(&rm), VI_SUCCESS);
     ASSERT_EQ(viOpen(rm, SimulatedMeterBackend::kResource, 0, 0, &session), VI_SUCCESS);
     ViStatus status = VI_SUCCESS;
+    std::atomic<pid_t> readerId{0};
     const auto start = std::chrono::steady_clock::now();
     std::thread reader([&] {
         char buffer[32];
         ViUInt32 count = 0;
+        readerId = voltora::testing::CurrentThreadId();
         // Nothing was asked, so this read waits until the session is closed.
         status = viRead(session, reinterpret_cast<ViPBuf>(buffer), sizeof buffer, &count);
     });
-    // Give the reader a moment to block; the assertion below does not depend on it.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Close only once the reader sleeps inside its read: a close that came
+    // first would fail the read at once and prove nothing about waking it.
+    const bool blocked = voltora::testing::WaitUntil(
+        [&] { return readerId != 0 && voltora::testing::ThreadIsAsleep(readerId); },
+        std::chrono::seconds(1));
     viClose(rm);
     reader.join();
+    ASSERT_TRUE(blocked) << "the read never blocked";
     EXPECT_LT(status, VI_SUCCESS);
+    // Woken inside the read (a read of an already closed handle would be
+    // VI_ERROR_INV_OBJECT).
+    EXPECT_EQ(status, VI_ERROR_CONN_LOST);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
 }
 

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -306,17 +307,27 @@ TEST(RpcClientTest, LateReplyAfterATimeOutIsNeverTakenForTheNextCall)
 
 TEST(RpcClientTest, InterruptWakesACallAndLaterCallsFail)
 {
-    ScriptedRpcServer server([](int, std::uint32_t, int) { return true; });
+    // The server never answers; it tells when the call has reached it, so
+    // the interrupt lands while the call waits for its reply, never before.
+    std::promise<void> callArrived;
+    ScriptedRpcServer server([&callArrived](int, std::uint32_t, int call) {
+        if (call == 0) {
+            callArrived.set_value();
+        }
+        return true;
+    });
     std::unique_ptr<RpcClient> client;
     ASSERT_EQ(RpcClient::Connect("127.0.0.1", server.Port(), kProgram, kVersion,
                                  Clock::now() + std::chrono::seconds(2), client),
               VI_SUCCESS);
-    std::thread breaker([&client] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    bool reached = false;
+    std::thread breaker([&client, &reached, arrived = callArrived.get_future()] {
+        reached = arrived.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
         client->Interrupt();
     });
     const CallOutcome woken = CallOnce(*client, std::chrono::seconds(10));
     breaker.join();
+    ASSERT_TRUE(reached) << "the call never reached the server";
     EXPECT_EQ(woken.status, VI_ERROR_CONN_LOST);
     EXPECT_LT(woken.took, std::chrono::seconds(5));
     EXPECT_EQ(CallOnce(*client, std::chrono::seconds(1)).status, VI_ERROR_CONN_LOST);

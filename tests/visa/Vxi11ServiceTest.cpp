@@ -11,6 +11,8 @@
 #include "visa/Vxi11Session.h"
 #include "visa/visa.h"
 
+#include "support/WaitUntil.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -294,19 +296,6 @@ struct RawLink {
     }
 };
 
-template <typename Predicate>
-bool WaitUntil(Predicate done, std::chrono::milliseconds limit = std::chrono::seconds(3))
-{
-    const auto deadline = Clock::now() + limit;
-    while (!done()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
 TEST(Vxi11ServerStateTest, WritesWithoutEndAreBoundedAndFreedWhenTheClientLeaves)
 {
     InProcessServers servers(Answer);
@@ -326,7 +315,8 @@ TEST(Vxi11ServerStateTest, WritesWithoutEndAreBoundedAndFreedWhenTheClientLeaves
         EXPECT_LE(servers.Vxi11().PendingMessageBytes(), 4096u);
     }
     // The client went away without destroy_link.
-    EXPECT_TRUE(WaitUntil([&] { return servers.Vxi11().LinkCount() == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return servers.Vxi11().LinkCount() == 0; },
+                          std::chrono::seconds(3), std::chrono::milliseconds(10)));
     EXPECT_EQ(servers.Vxi11().PendingMessageBytes(), 0u);
 }
 

@@ -1,3 +1,5 @@
+#include "support/QtTestApplication.h"
+
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -6,34 +8,44 @@
 
 #include <memory>
 
+namespace voltora::testing {
 namespace {
 
-// One QApplication for the whole test program, made before the first test
-// (offscreen unless QT_QPA_PLATFORM says otherwise).
 class QtApplicationEnvironment : public ::testing::Environment {
 public:
+    QtApplicationEnvironment(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+
     void SetUp() override
     {
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
         application_ = std::make_unique<QApplication>(argc_, argv_);
-        // The program's settings (the last resource) go to a directory of
-        // this run, never to the user's own.
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_.path());
     }
 
     void TearDown() override { application_.reset(); }
 
 private:
-    int argc_ = 1;
-    char name_[16] = "app_tests";
-    char* argv_[2] = {name_, nullptr};
+    int& argc_;
+    char** argv_;
     std::unique_ptr<QApplication> application_;
     QTemporaryDir settingsDir_;
 };
 
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
-
 }  // namespace
+
+bool QtApplicationReady()
+{
+    return QApplication::instance() != nullptr;
+}
+
+}  // namespace voltora::testing
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(
+        new voltora::testing::QtApplicationEnvironment(argc, argv));
+    return RUN_ALL_TESTS();
+}
