@@ -24,6 +24,7 @@
 
 using voltora::tools::LogFunction;
 using voltora::tools::LogOptions;
+using namespace voltora::scpi;
 
 namespace {
 
