@@ -14,6 +14,7 @@
 #include <string>
 
 using namespace voltora::functions;
+using namespace voltora::scpi;
 
 namespace {
 

@@ -15,6 +15,7 @@ using voltora::app::DelayArgument;
 using voltora::app::DelayShownText;
 using voltora::app::kDelayUnits;
 using voltora::app::kSecondsUnit;
+using namespace voltora::scpi;
 
 CDlgDelay::CDlgDelay(QWidget* parent) : QDialog(parent)
 {

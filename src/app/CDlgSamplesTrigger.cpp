@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+using namespace voltora::scpi;
+
 CDlgSamplesTrigger::CDlgSamplesTrigger(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Samples/Trigger"));

@@ -16,6 +16,7 @@
 
 using voltora::app::CurrentSensorText;
 using voltora::app::ParseSensorPoints;
+using namespace voltora::scpi;
 
 namespace {
 

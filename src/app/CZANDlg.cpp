@@ -42,6 +42,7 @@
 
 using voltora::app::MainWindowLayout;
 using voltora::app::MessageIcon;
+using namespace voltora::scpi;
 
 namespace {
 

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace voltora::scpi;
+
 namespace voltora::app {
 
 std::string FormatReadingsFile(std::string_view reply)

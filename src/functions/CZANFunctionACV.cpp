@@ -2,6 +2,8 @@
 
 #include "scpi/Commands.h"
 
+using namespace voltora::scpi;
+
 namespace {
 
 constexpr MenuOption kRangeOptions[] = {

@@ -2,6 +2,8 @@
 
 #include "scpi/Commands.h"
 
+using namespace voltora::scpi;
+
 namespace {
 
 // The manual ranges; 20 uF and above sit on the second range page.

@@ -23,6 +23,7 @@
 #include <vector>
 
 using voltora::platform::SleepMs;
+using namespace voltora::scpi;
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include "platform/CNumbers.h"
 #include "scpi/Commands.h"
 
+using namespace voltora::scpi;
+
 namespace {
 
 constexpr int kThresholdLimit = 2000;  // ohm

@@ -4,6 +4,7 @@
 #include "scpi/Commands.h"
 
 using voltora::platform::SleepMs;
+using namespace voltora::scpi;
 
 namespace {
 

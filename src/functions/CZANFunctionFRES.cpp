@@ -2,6 +2,8 @@
 
 #include "scpi/Commands.h"
 
+using namespace voltora::scpi;
+
 namespace {
 
 static_assert(CZANFunctionResistance::HasItemLayout<CZANFunctionFRES>());

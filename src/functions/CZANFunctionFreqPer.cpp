@@ -9,6 +9,7 @@
 #include <cmath>
 
 using voltora::platform::SleepMs;
+using namespace voltora::scpi;
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <limits>
 
 using voltora::platform::SleepMs;
+using namespace voltora::scpi;
 
 namespace {
 

@@ -13,6 +13,8 @@
 #include <mutex>
 #include <thread>
 
+using namespace voltora::scpi;
+
 namespace {
 
 // The steps in which the worker kinds differ.

@@ -2,6 +2,8 @@
 
 #include "scpi/Commands.h"
 
+using namespace voltora::scpi;
+
 CZANScaledFunction::CZANScaledFunction(IFrontPanel* panel, const char* name,
                                        const Commands& commands, const MenuIds& ids,
                                        bool tellViewsUnit)

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstddef>
 
+using namespace voltora::scpi;
+
 namespace voltora::functions {
 
 std::string OverloadOrText(std::string_view field)

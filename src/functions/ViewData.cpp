@@ -18,6 +18,8 @@
 #include <mutex>
 #include <utility>
 
+using namespace voltora::scpi;
+
 namespace voltora::functions {
 namespace {
 

@@ -15,6 +15,8 @@
 
 #include <QGuiApplication>
 
+using namespace voltora::scpi;
+
 namespace {
 
 constexpr unsigned kPanelCommandPauseMs = 100;

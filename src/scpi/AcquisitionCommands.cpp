@@ -7,9 +7,8 @@
 
 using voltora::platform::CAtof;
 using voltora::platform::CAtoi;
-using voltora::scpi::kReplyBufferSize;
-using voltora::scpi::QueryReply;
-using voltora::scpi::SendCommand;
+
+namespace voltora::scpi {
 
 namespace {
 
@@ -157,3 +156,5 @@ bool IsOverload(std::string_view text)
     const double value = CAtof(text);
     return value >= voltora::scpi::kOverloadLevel || value <= -voltora::scpi::kOverloadLevel;
 }
+
+}  // namespace voltora::scpi

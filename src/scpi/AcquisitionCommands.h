@@ -26,8 +26,6 @@ inline constexpr unsigned kFetchBufferSize = 160000;
 // Readings at or beyond +/- this value are overloads.
 inline constexpr double kOverloadLevel = 9.9e37;
 
-}  // namespace voltora::scpi
-
 // Selects the measurement function: "VOLT" sends FUNC "VOLT:DC", "CURR" sends
 // FUNC "CURR:DC", the other key words are sent quoted as they are. A word
 // outside the list writes an empty command text.
@@ -74,3 +72,5 @@ void SendPanelCode();
 
 // True when the text read as a number is >= 9.9e37 or <= -9.9e37. No traffic.
 bool IsOverload(std::string_view text);
+
+}  // namespace voltora::scpi

@@ -9,12 +9,8 @@
 using voltora::platform::CAtof;
 using voltora::platform::CAtoi;
 using voltora::platform::CFormat;
-using voltora::scpi::kReplyBufferSize;
-using voltora::scpi::QueryIntoBuffer;
-using voltora::scpi::QueryReply;
-using voltora::scpi::SendCommand;
-using voltora::scpi::TruncateToInt;
-using voltora::scpi::WithoutLastChar;
+
+namespace voltora::scpi {
 
 namespace {
 
@@ -144,3 +140,5 @@ int QueryScaleReferenceAuto()
     return TruncateToInt(CAtof(QueryReply("CALCulate:SCALe:REFerence:AUTO?",
                                           voltora::scpi::kScaleReferenceAutoReplySize)));
 }
+
+}  // namespace voltora::scpi

@@ -14,7 +14,6 @@ namespace voltora::scpi {
 inline constexpr unsigned kScaleReferenceAutoReplySize = 8;
 // Buffer the statistics refresh passes to QueryStatisticsAll.
 inline constexpr unsigned kStatisticsReplySize = 256;
-}  // namespace voltora::scpi
 
 // "CALCulate:AVERage:CLEar".
 void ClearStatistics();
@@ -62,3 +61,5 @@ int QueryDbmReference();
 // "CALCulate:SCALe:REFerence:AUTO?" (8-byte reply) read as a number and cut
 // to an integer.
 int QueryScaleReferenceAuto();
+
+}  // namespace voltora::scpi

@@ -3,10 +3,7 @@
 #include "scpi/AcquisitionCommands.h"
 #include "scpi/InstrumentExchange.h"
 
-using voltora::scpi::Contains;
-using voltora::scpi::kReplyBufferSize;
-using voltora::scpi::QueryReply;
-using voltora::scpi::SendCommand;
+namespace voltora::scpi {
 
 namespace {
 
@@ -77,3 +74,5 @@ void SetFreqNull(const std::string& label) { SetNull("FREQ", label); }
 std::string QueryFreqNull() { return QueryNull("FREQ"); }
 void SetFreqNullValue(const std::string& value) { SetNullValue("FREQ", value); }
 std::string QueryFreqNullValue() { return QueryNullValue("FREQ"); }
+
+}  // namespace voltora::scpi

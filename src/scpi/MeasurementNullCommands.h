@@ -11,6 +11,8 @@
 // Set...NullValue sends "<prefix>:NULL:VALUE <value>"; Query...NullValue
 // returns the raw reply of "<prefix>:NULL:VALUE?".
 
+namespace voltora::scpi {
+
 void SetVoltDcNull(const std::string& label);
 std::string QueryVoltDcNull();
 void SetVoltDcNullValue(const std::string& value);
@@ -50,3 +52,5 @@ void SetFreqNull(const std::string& label);
 std::string QueryFreqNull();
 void SetFreqNullValue(const std::string& value);
 std::string QueryFreqNullValue();
+
+}  // namespace voltora::scpi

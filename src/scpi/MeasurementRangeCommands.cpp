@@ -8,12 +8,8 @@
 
 using voltora::platform::CAtof;
 using voltora::platform::CFormat;
-using voltora::scpi::Contains;
-using voltora::scpi::kReplyBufferSize;
-using voltora::scpi::QueryReply;
-using voltora::scpi::SendCommand;
-using voltora::scpi::TruncateToInt;
-using voltora::scpi::WithoutLastChar;
+
+namespace voltora::scpi {
 
 namespace {
 
@@ -298,3 +294,5 @@ std::string QueryFreqRangeAuto()
 {
     return QueryRangeAuto("FREQ:VOLT");
 }
+
+}  // namespace voltora::scpi

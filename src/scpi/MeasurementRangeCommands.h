@@ -11,6 +11,8 @@
 // "200mV", 1 for "2V"); an empty reply gives an empty label and 0.
 // Query...RangeAuto returns "Manual" when the reply contains a 0, else "Auto".
 
+namespace voltora::scpi {
+
 void SetVoltDcRange(const std::string& label);
 int QueryVoltDcRange(std::string& label);
 std::string QueryVoltDcRangeAuto();
@@ -43,3 +45,5 @@ std::string QueryCapRangeAuto();
 void SetFreqRange(const std::string& label);
 int QueryFreqRange(std::string& label);
 std::string QueryFreqRangeAuto();
+
+}  // namespace voltora::scpi

@@ -6,11 +6,8 @@
 
 using voltora::platform::CAtof;
 using voltora::platform::CFormat;
-using voltora::scpi::Contains;
-using voltora::scpi::kReplyBufferSize;
-using voltora::scpi::QueryReply;
-using voltora::scpi::SendCommand;
-using voltora::scpi::WithoutLastChar;
+
+namespace voltora::scpi {
 
 namespace {
 
@@ -143,3 +140,5 @@ std::string QueryBeeper()
     }
     return Contains(reply, "1") ? "On" : "Off";
 }
+
+}  // namespace voltora::scpi

@@ -13,6 +13,8 @@
 // the reply contains "10M", else "10G".
 // Every query gives an empty label for an empty reply.
 
+namespace voltora::scpi {
+
 void SetVoltDcSpeed(const std::string& label);
 std::string QueryVoltDcSpeed();
 void SetCurrDcSpeed(const std::string& label);
@@ -47,3 +49,5 @@ std::string QueryDiodeThreshold();
 void SetBeeper(const std::string& label);
 // "SYST:BEEP:STATE?": "On" when the reply contains a 1, else "Off".
 std::string QueryBeeper();
+
+}  // namespace voltora::scpi

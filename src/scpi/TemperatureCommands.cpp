@@ -6,12 +6,8 @@
 
 using voltora::platform::CAtof;
 using voltora::platform::CFormat;
-using voltora::scpi::Contains;
-using voltora::scpi::kReplyBufferSize;
-using voltora::scpi::QueryIntoBuffer;
-using voltora::scpi::QueryReply;
-using voltora::scpi::SendCommand;
-using voltora::scpi::WithoutLastChar;
+
+namespace voltora::scpi {
 
 namespace {
 
@@ -195,3 +191,5 @@ bool QueryTransducerList(const std::string& queryText, std::vector<std::string>&
     }
     return true;
 }
+
+}  // namespace voltora::scpi

@@ -13,7 +13,6 @@ inline constexpr unsigned kSensorValueReplySize = 128;
 inline constexpr unsigned kTransducerListReplySize = 256;
 // Buffer size callers pass to the POIN? queries.
 inline constexpr unsigned kTransducerPointsReplySize = 10240;
-}  // namespace voltora::scpi
 
 // Chooses the transducer: definition "MANU DEFINE" or "USER DEFINE", type
 // "THER" or "RTD"; sends "TEMP:<MDEF|UDEF>:<THER|RTD>:TRAN <name>". Any other
@@ -59,3 +58,5 @@ bool QueryUdefRtdPoints(const std::string& name, char* buffer, unsigned size);
 // "1 A,2 B\n" adds "A" and "B"; "NONE\n" adds nothing. False (and `names`
 // unchanged) for an empty reply.
 bool QueryTransducerList(const std::string& queryText, std::vector<std::string>& names);
+
+}  // namespace voltora::scpi

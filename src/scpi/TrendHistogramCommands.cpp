@@ -9,13 +9,8 @@
 
 using voltora::platform::CAtoi;
 using voltora::platform::CFormat;
-using voltora::scpi::Contains;
-using voltora::scpi::kHistogramBufferCapacity;
-using voltora::scpi::kReplyBufferSize;
-using voltora::scpi::kTrendBufferCapacity;
-using voltora::scpi::QueryIntoBuffer;
-using voltora::scpi::QueryReply;
-using voltora::scpi::SendCommand;
+
+namespace voltora::scpi {
 
 namespace {
 
@@ -69,8 +64,6 @@ std::string BoundText(double bound)
 
 }  // namespace
 
-namespace voltora::scpi {
-
 const char* TrendBuffer()
 {
     return trendBuffer;
@@ -80,8 +73,6 @@ const char* HistogramBuffer()
 {
     return histogramBuffer;
 }
-
-}  // namespace voltora::scpi
 
 void SetTrendChartMode(const std::string& mode)
 {
@@ -135,3 +126,5 @@ int QueryHistogramRangeAuto()
 {
     return CAtoi(QueryReply("CALCulate:TRANsform:HISTogram:RANGe:AUTO?", kReplyBufferSize));
 }
+
+}  // namespace voltora::scpi

@@ -19,8 +19,6 @@ const char* TrendBuffer();
 // QueryHistogramAll.
 const char* HistogramBuffer();
 
-}  // namespace voltora::scpi
-
 // "CALCulate:TRENd:CHARt:MODe <mode>" ("ALL" or "REC").
 void SetTrendChartMode(const std::string& mode);
 // "CALCulate:TRENd:CHARt:MODe?": "ALL" when the reply contains "ALL",
@@ -46,3 +44,5 @@ bool SetHistogramUpper(double upper);
 void QueryHistogramAll(unsigned& size);
 // "CALCulate:TRANsform:HISTogram:RANGe:AUTO?" read as an integer (1: automatic).
 int QueryHistogramRangeAuto();
+
+}  // namespace voltora::scpi

@@ -25,6 +25,7 @@
 
 using voltora::tools::LogFunction;
 using voltora::tools::LogOptions;
+using namespace voltora::scpi;
 
 namespace {
 

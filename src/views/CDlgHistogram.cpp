@@ -23,6 +23,7 @@
 
 using voltora::views::DisplayText;
 using voltora::views::NarrowText;
+using namespace voltora::scpi;
 
 namespace {
 

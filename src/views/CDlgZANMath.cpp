@@ -26,6 +26,7 @@
 using voltora::views::DbControls;
 using voltora::views::DisplayText;
 using voltora::views::NarrowText;
+using namespace voltora::scpi;
 
 CDlgZANMath::CDlgZANMath(IViewHost* host, QWidget* parent) : QWidget(parent), host(host)
 {

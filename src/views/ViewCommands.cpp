@@ -9,6 +9,8 @@
 
 #include <QMessageBox>
 
+using namespace voltora::scpi;
+
 namespace voltora::views {
 namespace {
 

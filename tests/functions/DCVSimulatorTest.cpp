@@ -14,6 +14,7 @@
 #include <functional>
 
 using namespace voltora::functions::testing;
+using namespace voltora::scpi;
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include <set>
 
 using namespace voltora::functions::testing;
+using namespace voltora::scpi;
 
 namespace {
 

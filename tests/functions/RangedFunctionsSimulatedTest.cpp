@@ -23,6 +23,7 @@
 #include <memory>
 
 using namespace voltora::functions::testing;
+using namespace voltora::scpi;
 
 namespace {
 

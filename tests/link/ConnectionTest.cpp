@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
         OpenFailure{"LowerCaseZan", kUsb,
                     [](ScriptedDevice& d) { d.QueueReply("zan,DM1,1,1\n"); }, false,
                     {kOpenFailed}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST_F(ConnectionTest, OpenFailureNamesWhatTheLinkKnows)
 {

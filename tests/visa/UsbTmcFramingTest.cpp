@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"TagInverseWrong", {2, 5, 0xFB, 0, 4, 0, 0, 0, 1, 0, 0, 0}, false, 0, 0, false},
         HeaderCase{"TagZero", {2, 0, 0xFF, 0, 4, 0, 0, 0, 1, 0, 0, 0}, false, 0, 0, false},
         HeaderCase{"TooShort", {2, 5, 0xFA, 0, 4, 0, 0, 0}, false, 0, 0, false}),
-    [](const ::testing::TestParamInfo<HeaderCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<HeaderCase>& paramInfo) { return paramInfo.param.name; });
 
 TEST(UsbTmcFramingTest, CheckAbortBulkInStatus)
 {

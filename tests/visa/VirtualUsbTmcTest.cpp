@@ -242,7 +242,9 @@ TEST_P(PacketSizeTest, QueriesOfEverySizeArriveWhole)
 }
 
 INSTANTIATE_TEST_SUITE_P(HighAndFullSpeed, PacketSizeTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "HighSpeed" : "FullSpeed"; });
+                         [](const auto& paramInfo) {
+                             return paramInfo.param ? "HighSpeed" : "FullSpeed";
+                         });
 
 TEST_F(VirtualUsbTmcTest, OneMebibyteReply)
 {
@@ -335,7 +337,7 @@ INSTANTIATE_TEST_SUITE_P(
                   VI_ERROR_IO, 0, {}},
         FaultCase{"NeverEndOfMessage", Fault(&UsbTmcFaults::neverEndOfMessage), VI_SUCCESS,
                   VI_ERROR_TMO, std::string(kIdentity).size(), {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST_F(VirtualUsbTmcTest, UnplugMidReadEndsTheReadAndTheMeterLeavesTheList)
 {

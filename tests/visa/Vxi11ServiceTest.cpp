@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AbortCase{"Ignored", AbortChannel::Ignore, true, 1, false},
                       AbortCase{"NeverAnswered", AbortChannel::Silent, true, 1, false},
                       AbortCase{"Unreachable", AbortChannel::Unreachable, false, 0, false}),
-    [](const ::testing::TestParamInfo<AbortCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<AbortCase>& paramInfo) { return paramInfo.param.name; });
 
 // --- device clear -----------------------------------------------------------
 
@@ -248,9 +248,9 @@ TEST_P(Vxi11StalledClientTest, DoesNotDelayAnotherClient)
 
 INSTANTIATE_TEST_SUITE_P(Stalls, Vxi11StalledClientTest,
                          ::testing::Values(Stall::WaitingInRead, Stall::HalfSentRecord),
-                         [](const ::testing::TestParamInfo<Stall>& info) {
-                             return info.param == Stall::WaitingInRead ? "WaitingInRead"
-                                                                       : "HalfSentRecord";
+                         [](const ::testing::TestParamInfo<Stall>& paramInfo) {
+                             return paramInfo.param == Stall::WaitingInRead ? "WaitingInRead"
+                                                                            : "HalfSentRecord";
                          });
 
 // --- bounded state ------------------------------------------------------------
