@@ -1,5 +1,6 @@
 #include "functions/CZANThresholdFunction.h"
 
+#include "functions/MenuRows.h"
 #include "platform/Clock.h"
 #include "scpi/Commands.h"
 
@@ -22,8 +23,12 @@ void CZANThresholdFunction::Initialise()
 {
     CZANFunction::Initialise();
 
-    AddMenuItem(beeperItem, 0, "", "Beeper", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(thresholdItem, 1, "Threshold", "", "", "", "", kPlainItem);
+    // The same two rows for continuity and the diode test, under their ids.
+    const voltora::functions::MenuItemSpec rows[] = {
+        voltora::functions::menu_rows::Switch(beeperItem, 0, "Beeper", "On", "Off"),
+        voltora::functions::menu_rows::Option(thresholdItem, 1, "Threshold"),
+    };
+    BuildMenu(rows);
 
     StartWorker();
     readingText = "open";
@@ -109,9 +114,4 @@ std::string CZANThresholdFunction::GetEntryText()
 int CZANThresholdFunction::GetEntryCursor()
 {
     return entry.Cursor();
-}
-
-void CZANThresholdFunction::GetEntryRect(PanelRect& rect)
-{
-    rect = PanelRect{108, 207, 216, 225};
 }

@@ -248,7 +248,7 @@ TEST_F(FrontPanelMeterTest, ClosingSendsRefreshAndClosesTheConnection)
     meter.ClearTranscript();
     panel->CloseSession();
     EXPECT_FALSE(CConectWithNI::Instance()->IsConnected());
-    EXPECT_FALSE(panel->CurrentFunction()->running);
+    EXPECT_FALSE(panel->CurrentFunction()->IsWorkerRunRequested());
     EXPECT_EQ(WithoutPolling(meter.Transcript()), (Texts{"REFresh"}));
     panel.reset();  // joins the worker
 }
