@@ -11,9 +11,9 @@ const MathInfo& DefaultMathInfo()
     return info;
 }
 
-CZANFunction::CZANFunction(IFrontPanel* panel, std::string displayName)
+CZANFunction::CZANFunction(IFrontPanel* frontPanel, std::string displayName)
     : name(std::move(displayName)),
-      panel(panel),
+      panel(frontPanel),
       menu(this),
       elapsedOrigin(voltora::platform::ProcessClockMs()),
       worker([this] { PostPanelMessage(WM_PANEL_READING); })

@@ -45,8 +45,8 @@ constexpr CZANRangedFunction::Profile kProfile = {
 
 }  // namespace
 
-CZANFunctionACI::CZANFunctionACI(IFrontPanel* panel)
-    : CZANRangedFunction(panel, "AC Current", kCommands, kIds, kProfile)
+CZANFunctionACI::CZANFunctionACI(IFrontPanel* frontPanel)
+    : CZANRangedFunction(frontPanel, "AC Current", kCommands, kIds, kProfile)
 {
 }
 

@@ -42,8 +42,8 @@ constexpr CZANRangedFunction::Profile kProfile = {
 
 // The views keep their unit text until the next function or math-mode
 // change; only DC voltage passes the scale unit on at once.
-CZANFunctionACV::CZANFunctionACV(IFrontPanel* panel)
-    : CZANScaledFunction(panel, "AC Voltage", kCommands, kIds, kProfile, false)
+CZANFunctionACV::CZANFunctionACV(IFrontPanel* frontPanel)
+    : CZANScaledFunction(frontPanel, "AC Voltage", kCommands, kIds, kProfile, false)
 {
 }
 

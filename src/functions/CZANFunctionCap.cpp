@@ -53,8 +53,8 @@ constexpr CZANRangedFunction::Profile kProfile = {
 
 }  // namespace
 
-CZANFunctionCap::CZANFunctionCap(IFrontPanel* panel)
-    : CZANRangedFunction(panel, "Capacitance", kCommands, kIds, kProfile)
+CZANFunctionCap::CZANFunctionCap(IFrontPanel* frontPanel)
+    : CZANRangedFunction(frontPanel, "Capacitance", kCommands, kIds, kProfile)
 {
 }
 

@@ -55,8 +55,8 @@ constexpr CZANRangedFunction::Profile kProfile = {
 
 }  // namespace
 
-CZANFunctionDCI::CZANFunctionDCI(IFrontPanel* panel)
-    : CZANRangedFunction(panel, "DC Current", kCommands, kIds, kProfile)
+CZANFunctionDCI::CZANFunctionDCI(IFrontPanel* frontPanel)
+    : CZANRangedFunction(frontPanel, "DC Current", kCommands, kIds, kProfile)
 {
 }
 

@@ -45,8 +45,8 @@ constexpr CZANRangedFunction::Profile kProfile = {
 
 }  // namespace
 
-CZANFunctionDCV::CZANFunctionDCV(IFrontPanel* panel)
-    : CZANScaledFunction(panel, "DC Voltage", kCommands, kIds, kProfile, true)
+CZANFunctionDCV::CZANFunctionDCV(IFrontPanel* frontPanel)
+    : CZANScaledFunction(frontPanel, "DC Voltage", kCommands, kIds, kProfile, true)
 {
 }
 

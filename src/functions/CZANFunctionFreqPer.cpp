@@ -43,7 +43,7 @@ constexpr voltora::functions::MenuItemSpec kMenu[] = {
 
 }  // namespace
 
-CZANFunctionFreqPer::CZANFunctionFreqPer(IFrontPanel* panel) : CZANFunction(panel, "Frequency")
+CZANFunctionFreqPer::CZANFunctionFreqPer(IFrontPanel* frontPanel) : CZANFunction(frontPanel, "Frequency")
 {
 }
 

@@ -66,9 +66,9 @@ constexpr auto kMenu = Join(std::array{Setting(CZANFunctionResistance::kRangeIte
 
 }  // namespace
 
-CZANFunctionResistance::CZANFunctionResistance(IFrontPanel* panel, std::string displayName, int firstItemId,
-                                               const ResistanceCommands& commands)
-    : CZANFunction(panel, std::move(displayName)), firstItemId(firstItemId), commands(commands)
+CZANFunctionResistance::CZANFunctionResistance(IFrontPanel* frontPanel, std::string displayName, int firstId,
+                                               const ResistanceCommands& meterCommands)
+    : CZANFunction(frontPanel, std::move(displayName)), firstItemId(firstId), commands(meterCommands)
 {
 }
 

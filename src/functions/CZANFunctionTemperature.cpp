@@ -68,7 +68,7 @@ constexpr voltora::functions::MenuItemSpec kMenu[] = {
 
 }  // namespace
 
-CZANFunctionTemperature::CZANFunctionTemperature(IFrontPanel* panel) : CZANFunction(panel, "Temperature")
+CZANFunctionTemperature::CZANFunctionTemperature(IFrontPanel* frontPanel) : CZANFunction(frontPanel, "Temperature")
 {
 }
 

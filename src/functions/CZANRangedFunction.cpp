@@ -13,10 +13,10 @@ constexpr int kSpeedCount = 3;
 
 }  // namespace
 
-CZANRangedFunction::CZANRangedFunction(IFrontPanel* panel, const char* name,
+CZANRangedFunction::CZANRangedFunction(IFrontPanel* frontPanel, const char* displayName,
                                        const Commands& commands, const MenuIds& ids,
                                        const Profile& profile)
-    : CZANFunction(panel, name), commands_(commands), ids_(ids), profile_(profile)
+    : CZANFunction(frontPanel, displayName), commands_(commands), ids_(ids), profile_(profile)
 {
 }
 

@@ -9,10 +9,10 @@
 
 using voltora::platform::SleepMs;
 
-CZANScaledFunction::CZANScaledFunction(IFrontPanel* panel, const char* name,
+CZANScaledFunction::CZANScaledFunction(IFrontPanel* frontPanel, const char* displayName,
                                        const Commands& commands, const MenuIds& ids,
                                        const Profile& profile, bool tellViewsUnit)
-    : CZANRangedFunction(panel, name, commands, ids, profile), tellViewsUnit_(tellViewsUnit)
+    : CZANRangedFunction(frontPanel, displayName, commands, ids, profile), tellViewsUnit_(tellViewsUnit)
 {
 }
 

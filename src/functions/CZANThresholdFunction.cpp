@@ -6,16 +6,16 @@
 
 using voltora::platform::SleepMs;
 
-CZANThresholdFunction::CZANThresholdFunction(IFrontPanel* panel, const char* name,
+CZANThresholdFunction::CZANThresholdFunction(IFrontPanel* frontPanel, const char* displayName,
                                              const char* thresholdUnit, int thresholdLimit,
-                                             int initialThreshold, const char* displayUnit,
-                                             int beeperItem, int thresholdItem)
-    : CZANFunction(panel, name),
-      beeperItem(beeperItem),
+                                             int startThreshold, const char* displayUnit,
+                                             int beeperItemId, int thresholdItemId)
+    : CZANFunction(frontPanel, displayName),
+      beeperItem(beeperItemId),
       entry(thresholdUnit, thresholdLimit),
-      initialThreshold(initialThreshold),
+      initialThreshold(startThreshold),
       unit(displayUnit),
-      thresholdItem(thresholdItem)
+      thresholdItem(thresholdItemId)
 {
 }
 

@@ -211,7 +211,7 @@ TEST_F(FrontPanelMeterTest, LimitsAreSentAndReadBackIntoTheLimitsRecord)
     const functions::MathSettings limits = functions::GetMathSettings();
     EXPECT_DOUBLE_EQ(limits.lowerLimit, -0.25);
     EXPECT_DOUBLE_EQ(limits.upperLimit, 2.5);
-    EXPECT_FALSE(panel->CurrentFunction()->pauseRequested);
+    EXPECT_FALSE(panel->CurrentFunction()->IsPauseRequested());
 }
 
 TEST_F(FrontPanelMeterTest, SampleCountAndTrendModeGoToTheCurrentFunction)
