@@ -67,7 +67,7 @@ void FetchTrend(benchmark::State& state, bool fill)
     function.Initialise();
     trendRestartPending = false;
     for (auto _ : state) {
-        std::lock_guard<voltora::platform::CriticalSection> guard(function.lock);
+        std::lock_guard<voltora::platform::CriticalSection> guard(function.CycleLock());
         FetchTrendData(function);
     }
     TrendSnapshot snapshot;

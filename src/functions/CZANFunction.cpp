@@ -1,8 +1,8 @@
 #include "functions/CZANFunction.h"
 
-#include "platform/Atomic.h"
 #include "platform/Clock.h"
 
+#include <span>
 #include <utility>
 
 const MathInfo& DefaultMathInfo()
@@ -11,10 +11,12 @@ const MathInfo& DefaultMathInfo()
     return info;
 }
 
-CZANFunction::CZANFunction(IFrontPanel* panel, std::string displayName)
+CZANFunction::CZANFunction(IFrontPanel* frontPanel, std::string displayName)
     : name(std::move(displayName)),
-      panel(panel),
-      elapsedOrigin(voltora::platform::ProcessClockMs())
+      panel(frontPanel),
+      menu(this),
+      elapsedOrigin(voltora::platform::ProcessClockMs()),
+      worker([this] { PostPanelMessage(WM_PANEL_READING); })
 {
 }
 
@@ -27,9 +29,7 @@ CZANFunction::~CZANFunction()
 
 void CZANFunction::Initialise()
 {
-    workerArgument = WorkerArgument{panel, this, &lock};
-    running = true;
-    pauseRequested = false;
+    worker.Arm();
     relState = "Off";
     relValue = "0.000";
 }
@@ -41,18 +41,7 @@ bool CZANFunction::FetchReading()
 
 void CZANFunction::ApplyPendingSettings()
 {
-    // The maps keep their structure after Initialise, so walking them here
-    // while the user-interface thread adds to a counter needs no lock.
-    for (auto& [key, counter] : pendingCounts) {
-        if (counter.count.load() <= 0) {
-            continue;
-        }
-        const auto handler = applyHandlers.find(key);
-        if (handler != applyHandlers.end() && handler->second) {
-            handler->second();
-        }
-        voltora::platform::AtomicAdd32(counter.count, -1);
-    }
+    pending.ApplyMarked();
 }
 
 void CZANFunction::SetReadingText(const std::string& text)
@@ -110,9 +99,7 @@ void CZANFunction::SetMathReferenceAuto(int)
 
 void CZANFunction::PressKey(int key)
 {
-    if (CZANMenuItem* item = GetSoftKeyItem(key)) {
-        item->Press();
-    }
+    menu.PressSoftKey(key);
 }
 
 bool CZANFunction::IsEntryActive()
@@ -130,10 +117,6 @@ int CZANFunction::GetEntryCursor()
     return 0;
 }
 
-void CZANFunction::GetEntryRect(PanelRect&)
-{
-}
-
 // ---- Menu ------------------------------------------------------------------------
 
 void CZANFunction::AddMenuItem(int id, int key, const std::string& caption,
@@ -141,123 +124,85 @@ void CZANFunction::AddMenuItem(int id, int key, const std::string& caption,
                                const std::string& leftValue, const std::string& rightValue,
                                int kind)
 {
-    // An item added again under its id is overwritten in place, so a page
-    // that shows it keeps a valid entry.
-    auto [it, inserted] = items.try_emplace(id, id, key, this, kind);
-    (void)inserted;
-    it->second.Assign(key, kind, caption, itemName, value, leftValue, rightValue);
+    menu.Add({id, key, caption.c_str(), itemName.c_str(), value.c_str(), leftValue.c_str(),
+              rightValue.c_str(), kind});
 }
 
 void CZANFunction::ShowPage(int count, const int* ids)
 {
-    page.clear();
-    for (int i = 0; i < count; ++i) {
-        if (CZANMenuItem* item = Item(ids[i])) {
-            page[item->GetKey()] = item;
-        }
-    }
+    menu.ShowPage(std::span<const int>(ids, static_cast<std::size_t>(count)));
 }
 
 void CZANFunction::ShowPage(std::initializer_list<int> ids)
 {
-    ShowPage(static_cast<int>(ids.size()), ids.begin());
+    menu.ShowPage(std::span<const int>(ids.begin(), ids.size()));
 }
 
 void CZANFunction::SelectOption(int firstId, int lastId, int id)
 {
-    for (int option = firstId; option <= lastId; ++option) {
-        CZANMenuItem* item = Item(option);
-        if (item != nullptr && item->IsHighlighted()) {
-            item->SetHighlighted(false);
-            break;
-        }
-    }
-    if (CZANMenuItem* chosen = Item(id)) {
-        chosen->SetHighlighted(true);
-    }
+    menu.SelectOption(firstId, lastId, id);
 }
 
 CZANMenuItem* CZANFunction::Item(int id)
 {
-    const auto it = items.find(id);
-    return it == items.end() ? nullptr : &it->second;
+    return menu.Item(id);
 }
 
 std::vector<int> CZANFunction::ItemIds() const
 {
-    std::vector<int> ids;
-    ids.reserve(items.size());
-    for (const auto& entry : items) {
-        ids.push_back(entry.first);
-    }
-    return ids;
+    return menu.ItemIds();
 }
 
 CZANMenuItem* CZANFunction::GetSoftKeyItem(int key)
 {
-    const auto it = page.find(key);
-    return it == page.end() ? nullptr : it->second;
+    return menu.SoftKeyItem(key);
 }
 
 std::string CZANFunction::GetSoftKeyCaption(int key)
 {
-    const CZANMenuItem* item = GetSoftKeyItem(key);
-    return item == nullptr ? std::string() : item->GetCaption();
+    return menu.SoftKeyCaption(key);
 }
 
 std::string CZANFunction::GetSoftKeyName(int key)
 {
-    const CZANMenuItem* item = GetSoftKeyItem(key);
-    return item == nullptr ? std::string() : item->GetName();
+    return menu.SoftKeyName(key);
 }
 
 std::string CZANFunction::GetSoftKeyValue(int key)
 {
-    const CZANMenuItem* item = GetSoftKeyItem(key);
-    return item == nullptr ? std::string() : item->GetValue();
+    return menu.SoftKeyValue(key);
 }
 
 std::string CZANFunction::GetSoftKeyLeftValue(int key)
 {
-    const CZANMenuItem* item = GetSoftKeyItem(key);
-    return item == nullptr ? std::string() : item->GetLeftValue();
+    return menu.SoftKeyLeftValue(key);
 }
 
 std::string CZANFunction::GetSoftKeyRightValue(int key)
 {
-    const CZANMenuItem* item = GetSoftKeyItem(key);
-    return item == nullptr ? std::string() : item->GetRightValue();
+    return menu.SoftKeyRightValue(key);
 }
 
 // ---- Pending settings ---------------------------------------------------------------
 
 void CZANFunction::RegisterSetting(const std::string& key, ApplyHandler handler)
 {
-    pendingCounts.try_emplace(key);
-    pendingCounts.at(key).count = 0;
-    applyHandlers[key] = std::move(handler);
+    pending.Register(key, std::move(handler));
 }
 
 void CZANFunction::MarkPending(const std::string& key)
 {
-    // A key without a handler is never marked: the worker could not apply it.
-    const auto it = pendingCounts.find(key);
-    if (it != pendingCounts.end()) {
-        voltora::platform::AtomicAdd32(it->second.count, 1);
-    }
+    pending.Mark(key);
 }
 
 void CZANFunction::ClearPending()
 {
-    for (auto& entry : pendingCounts) {
-        entry.second.count.store(0);
-    }
+    pending.Clear();
 }
 
 int CZANFunction::GetPendingCount(const std::string& key) const
 {
-    const auto it = pendingCounts.find(key);
-    return it == pendingCounts.end() ? 0 : it->second.count.load();
+    return pending.Count(key);
 }
 
 // ---- Statistics block ---------------------------------------------------------------
@@ -266,18 +211,4 @@ StatisticsBlock CZANFunction::GetStatistics() const
 {
     std::lock_guard<std::mutex> guard(statisticsMutex);
     return statistics;
-}
-
-// ---- Pause guard ------------------------------------------------------------------------
-
-CZANFunction::PauseGuard::PauseGuard(CZANFunction& function) : function(function)
-{
-    function.pauseRequested = true;
-    function.lock.lock();
-}
-
-CZANFunction::PauseGuard::~PauseGuard()
-{
-    function.lock.unlock();
-    function.pauseRequested = false;
 }

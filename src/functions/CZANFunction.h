@@ -1,54 +1,41 @@
 #pragma once
 
+#include "functions/AcquisitionWorker.h"
 #include "functions/CZANMenuItem.h"
 #include "functions/IFrontPanel.h"
+#include "functions/ITemperatureDisplay.h"
 #include "functions/IZANMenuItemListener.h"
 #include "functions/MathInfo.h"
+#include "functions/MenuModel.h"
+#include "functions/PendingSettings.h"
 #include "functions/SharedText.h"
 #include "functions/StatisticsBlock.h"
 #include "functions/WorkerKind.h"
 #include "platform/Clock.h"
 #include "platform/CriticalSection.h"
-#include "platform/WorkerThread.h"
 
 #include <boost/function.hpp>
 
 #include <atomic>
 #include <cstdint>
 #include <initializer_list>
-#include <map>
-#include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
-class CZANFunction;
-
-// What a function's worker is given when it is created. The worker uses only
-// the function object.
-struct WorkerArgument {
-    IFrontPanel* panel = nullptr;
-    CZANFunction* function = nullptr;
-    voltora::platform::CriticalSection* lock = nullptr;
-};
-
-// A rectangle in panel pixels (the numeric entry popup's place).
-struct PanelRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
-
-// The base of every measurement function: the soft-key menu, the settings
-// the user changed and the worker sends (pending settings), the relative
-// value, the statistics, and the worker thread that polls the meter.
+// The base of every measurement function. It is a front over members that
+// each do one job: the soft-key menu (MenuModel), the settings the user
+// changed and the worker sends (PendingSettings) and the thread that polls
+// the meter (AcquisitionWorker); it keeps the relative value and the
+// statistics itself, and defines what one worker cycle does.
 //
 // Threads. The user-interface thread calls everything except what is marked
-// "worker". The worker holds `lock` for each whole cycle; the user-interface
-// thread takes it (with pauseRequested set, see PauseGuard) for the commands
-// it sends while the worker may run. Texts that both threads use are
-// SharedText members or are copied under short locks of their own.
+// "worker". The worker holds the cycle lock for each whole cycle; the
+// user-interface thread takes it (with the pause request set, see
+// PauseGuard) for the commands it sends while the worker may run. Texts that
+// both threads use are SharedText members or are copied under short locks of
+// their own.
 //
 // Subclasses: the constructor passes the panel and the display name; the
 // destructor calls StopWorker() first (the worker calls virtual operations,
@@ -63,8 +50,8 @@ public:
 
     // ---- Virtual operations, in their declared order -------------------
     void OnMenuItem(int id) override = 0;
-    // Base part: worker argument, running := true, pauseRequested := false,
-    // relState "Off", relValue "0.000". Subclasses then build the menu,
+    // Base part: the worker may run (no stop or pause asked for), relState
+    // "Off", relValue "0.000". Subclasses then build the menu,
     // StartWorker, set their defaults and RegisterSetting each key.
     virtual void Initialise();
     // Base part (subclasses read their settings first, then call it): clears
@@ -104,11 +91,13 @@ public:
     virtual bool IsEntryActive();
     virtual std::string GetEntryText();
     virtual int GetEntryCursor();
-    virtual void GetEntryRect(PanelRect& rect);
     // Creates the worker, suspended (subclasses: StartWorkerOfKind).
     virtual void StartWorker() = 0;
+    // The temperature display of a function that has one; null otherwise.
+    virtual voltora::functions::ITemperatureDisplay* TemperatureDisplay() { return nullptr; }
 
     // ---- Menu ----------------------------------------------------------
+    // Adds one item (as a row of the menu table would).
     void AddMenuItem(int id, int key, const std::string& caption, const std::string& itemName,
                      const std::string& value, const std::string& leftValue,
                      const std::string& rightValue, int kind);
@@ -158,8 +147,17 @@ public:
     void SuspendWorker();
     // Resumes the worker; a worker that has ended is replaced by a new one.
     void ResumeWorker();
-    // running := false, wakes and joins the worker. Not with `lock` held.
+    // Ends the worker, wakes and joins it. Not with the cycle lock held.
     void StopWorker();
+    // The worker ends after its current cycle; nothing is waited for (the
+    // panel closing while a cycle may still be under way).
+    void RequestWorkerStop() { worker.RequestStop(); }
+    // Whether the worker is to go on running (cleared by RequestWorkerStop and StopWorker).
+    bool IsWorkerRunRequested() const { return worker.IsRunRequested(); }
+    // Whether the user-interface thread has asked for the cycle lock.
+    bool IsPauseRequested() const { return worker.IsPauseRequested(); }
+    // Held by the worker for each whole cycle (PauseGuard takes it).
+    voltora::platform::CriticalSection& CycleLock() { return worker.CycleLock(); }
     // Whether the worker thread exists and has not ended.
     bool IsWorkerRunning() const;
     // Whether the worker is stopped at its suspension point (tests).
@@ -172,43 +170,42 @@ public:
     void RestartElapsedTime() { elapsedOrigin = voltora::platform::ProcessClockMs(); }
     // Readings fetched by this function's workers so far (only ever grows):
     // a count that moved since a moment means a reading fetched after it.
-    std::uint32_t ReadingCount() const { return readingCount.load(); }
+    std::uint32_t ReadingCount() const { return worker.ReadingCount(); }
     // The shortest time from the start of one worker cycle to the start of
     // the next, for this function (taken from the default when created).
-    void SetPollFloor(unsigned milliseconds) { pollFloorMs = milliseconds; }
-    unsigned PollFloor() const { return pollFloorMs.load(); }
+    void SetPollFloor(unsigned milliseconds) { worker.SetPollFloor(milliseconds); }
+    unsigned PollFloor() const { return worker.PollFloor(); }
     // The poll floor of functions created from now on (kDefaultPollFloorMs).
     static void SetDefaultPollFloor(unsigned milliseconds);
     static unsigned DefaultPollFloor();
     // A few tens of updates a second are all a display can show; a real
     // meter measures 5 to 150 readings a second.
-    static constexpr unsigned kDefaultPollFloorMs = 20;
+    static constexpr unsigned kDefaultPollFloorMs = voltora::functions::AcquisitionWorker::kDefaultPollFloorMs;
     // Upper bound of LoadSettings' wait for a stored reading (default 5000 ms).
     void SetDataPointsWaitLimit(unsigned milliseconds) { dataPointsWaitLimitMs = milliseconds; }
 
-    // Sets pauseRequested and takes the lock for the user-interface thread's
-    // own commands; releases the lock and clears pauseRequested at the end.
+    // Sets the pause request and takes the cycle lock for the user-interface
+    // thread's own commands; releases both at the end.
     class PauseGuard {
     public:
-        explicit PauseGuard(CZANFunction& function);
-        ~PauseGuard();
-        PauseGuard(const PauseGuard&) = delete;
-        PauseGuard& operator=(const PauseGuard&) = delete;
+        explicit PauseGuard(CZANFunction& function) : guard_(function.worker) {}
 
     private:
-        CZANFunction& function;
+        voltora::functions::AcquisitionWorker::PauseGuard guard_;
     };
 
-    // ---- Members the panel and the main window use directly ---------------
-    voltora::functions::SharedText name;                         // display name ("DC Voltage", ...)
-    std::atomic<bool> running{false};        // the worker loops while set
-    std::atomic<bool> pauseRequested{false}; // the worker pauses 200 ms after a cycle
-    voltora::platform::CriticalSection lock; // held by the worker for each cycle
+    voltora::functions::SharedText name;  // display name ("DC Voltage", ...)
 
 protected:
-    using ApplyHandler = boost::function<void()>;
+    using ApplyHandler = voltora::functions::PendingSettings::ApplyHandler;
     using TextQuery = std::string (*)();
     using TextCommand = void (*)(const std::string&);
+
+    // Builds the menu from the function's menu table (ids counted from `firstId`).
+    void BuildMenu(std::span<const voltora::functions::MenuItemSpec> rows, int firstId = 0)
+    {
+        menu.Build(rows, firstId);
+    }
 
     // Registers setting `key` with counter 0 and its apply handler (in
     // Initialise, before the worker first runs).
@@ -241,43 +238,27 @@ protected:
     void ApplyRelWith(TextCommand setNull, TextQuery queryNull, TextQuery queryNullValue,
                       int relItemId);
 
-    // dB/dBm scaling of the voltage functions.
-    static bool LoadScaleInfo(MathInfo& info);
-    void SendScaleSetting(bool (*command)(int), int value, int& field);
-    // Sends the scale function ("DB" or anything else for "DBM"); unitText
-    // becomes "dB" or "dBm"; `tellViews` gives it to the views' unit.
-    void SendScaleFunction(MathInfo& info, const std::string& text, bool tellViews);
-    // The scaled reading: two decimals, "m" in info.prefix below 1.
-    static std::string FormatScaledReading(const std::string& reading, MathInfo& info);
-
-    WorkerArgument workerArgument;
     voltora::functions::SharedText readingText;
     voltora::functions::SharedText relState;
     voltora::functions::SharedText relValue;
 
 private:
-    struct SettingCounter {
-        std::atomic<std::int32_t> count{0};
-    };
-
-    void RunWorker(voltora::platform::WorkerThread& self, WorkerKind kind,
-                   const boost::function<bool()>& fetch);
+    // Worker: one cycle of `kind`; false ends the worker (the panel is told).
+    bool RunCycle(WorkerKind kind, const boost::function<bool()>& fetch);
+    // Worker: one reading fetch, counted and logged; false when it failed.
+    bool FetchOnce(const boost::function<bool()>& fetch);
     void FetchViewData();
     // Worker: hands the reading just fetched to the active reading log, if any.
     void LogLatestReading();
     void WaitForStoredReadings();
 
-    std::unique_ptr<voltora::platform::WorkerThread> thread;
     IFrontPanel* const panel;
-    std::map<int, CZANMenuItem*> page;
-    std::map<int, CZANMenuItem> items;
+    voltora::functions::MenuModel menu;
+    voltora::functions::PendingSettings pending;
     std::atomic<std::uint32_t> elapsedOrigin;
     mutable std::mutex statisticsMutex;
     StatisticsBlock statistics;
-    std::map<std::string, SettingCounter> pendingCounts;
-    std::map<std::string, ApplyHandler> applyHandlers;
-    std::atomic<bool> readingPostPending{false};
-    std::atomic<std::uint32_t> readingCount{0};
-    std::atomic<unsigned> pollFloorMs{DefaultPollFloor()};
     unsigned dataPointsWaitLimitMs = 5000;
+    // Last, so that it is destroyed first: its thread runs this object's cycle.
+    voltora::functions::AcquisitionWorker worker;
 };

@@ -1,5 +1,6 @@
 #include "functions/CZANFunctionACI.h"
 
+#include "functions/MenuRows.h"
 #include "scpi/Commands.h"
 
 using namespace voltora::scpi;
@@ -24,58 +25,36 @@ constexpr CZANRangedFunction::MenuIds kIds = {
     CZANFunctionACI::kRangeAuto, CZANFunctionACI::kRange10A,  CZANFunctionACI::kSpeedSlow,
 };
 
+using namespace voltora::functions::menu_rows;
+
+constexpr auto kMenu = Join(std::array{Setting(CZANFunctionACI::kRangeItem, 0, "Range", "Auto"),
+                                       Setting(CZANFunctionACI::kSpeedItem, 1, "Speed", "Slow"),
+                                       Rel(CZANFunctionACI::kRelItem),
+                                       Option(CZANFunctionACI::kRangeAuto, 0, "Auto"),
+                                       Option(CZANFunctionACI::kRange20mA, 1, "20mA"),
+                                       Option(CZANFunctionACI::kRange200mA, 2, "200mA"),
+                                       Option(CZANFunctionACI::kRange2A, 3, "2A"),
+                                       Option(CZANFunctionACI::kRange10A, 4, "10A")},
+                            SpeedOptions(CZANFunctionACI::kSpeedSlow));
+
+constexpr CZANRangedFunction::PrefixRule kPrefixRules[] = {
+    {"mA", "m"},
+};
+
+constexpr CZANRangedFunction::Profile kProfile = {
+    kMenu, kRangeOptions, "AAC", "A", "10A", kPrefixRules, " ",
+};
+
 }  // namespace
 
-CZANFunctionACI::CZANFunctionACI(IFrontPanel* panel)
-    : CZANRangedFunction(panel, "AC Current", kCommands, kIds)
+CZANFunctionACI::CZANFunctionACI(IFrontPanel* frontPanel)
+    : CZANRangedFunction(frontPanel, "AC Current", kCommands, kIds, kProfile)
 {
 }
 
 CZANFunctionACI::~CZANFunctionACI()
 {
     StopWorker();
-}
-
-void CZANFunctionACI::Initialise()
-{
-    CZANFunction::Initialise();
-
-    AddMenuItem(kRangeItem, 0, "", "Range", "Auto", "", "", kPlainItem);
-    AddMenuItem(kSpeedItem, 1, "", "Speed", "Slow", "", "", kPlainItem);
-    AddMenuItem(kRelItem, 4, "", "Rel", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kRangeAuto, 0, "Auto", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange20mA, 1, "20mA", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200mA, 2, "200mA", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange2A, 3, "2A", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange10A, 4, "10A", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedSlow, 0, "Slow", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedMiddle, 1, "Middle", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedFast, 2, "Fast", "", "", "", "", kPlainItem);
-
-    StartWorker();
-    readingText = "$INIT$";
-    SetRangeMode("Manual");
-    unit = "AAC";
-    unitPrefix = " ";
-    SetRangeText("10A");
-    speed = "Slow";
-
-    RegisterSetting("Rel", [this] { ApplyRel(); });
-    RegisterSetting("Range", [this] { ApplyRange(); });
-    RegisterSetting("Speed", [this] { ApplySpeed(); });
-}
-
-void CZANFunctionACI::LoadSettings()
-{
-    LoadRangeAndSpeed();
-    LoadRel();
-    CZANFunction::LoadSettings();
-}
-
-void CZANFunctionACI::Activate()
-{
-    ShowRangeAndSpeed(kRangeOptions);
-    FinishActivate();
 }
 
 void CZANFunctionACI::ShowRootPage()
@@ -90,15 +69,4 @@ void CZANFunctionACI::OnMenuItem(int id)
         return;
     }
     OnCommonMenuItem(id);
-}
-
-void CZANFunctionACI::SetRangeText(const std::string& text)
-{
-    rangeText = text;
-    unitPrefix = text.find("mA") != std::string::npos ? "m" : " ";
-}
-
-std::string CZANFunctionACI::GetBaseUnit()
-{
-    return "A";
 }

@@ -25,11 +25,6 @@ public:
     ~CZANFunctionACI() override;
 
     void OnMenuItem(int id) override;
-    void Initialise() override;
-    void LoadSettings() override;
-    void Activate() override;
-    void SetRangeText(const std::string& text) override;
-    std::string GetBaseUnit() override;
 
 private:
     void ShowRootPage() override;

@@ -1,5 +1,6 @@
 #include "functions/CZANFunctionACV.h"
 
+#include "functions/MenuRows.h"
 #include "scpi/Commands.h"
 
 using namespace voltora::scpi;
@@ -23,63 +24,34 @@ constexpr CZANRangedFunction::MenuIds kIds = {
     CZANFunctionACV::kRangeAuto, CZANFunctionACV::kRange750V, CZANFunctionACV::kSpeedSlow,
 };
 
+using namespace voltora::functions::menu_rows;
+
+constexpr auto kMenu = Join(std::array{Setting(CZANFunctionACV::kRangeItem, 0, "Range", "Auto"),
+                                       Setting(CZANFunctionACV::kSpeedItem, 1, "Speed", "Slow"),
+                                       Rel(CZANFunctionACV::kRelItem)},
+                            VoltageRangeOptions(CZANFunctionACV::kRangeAuto, "750V"),
+                            SpeedOptions(CZANFunctionACV::kSpeedSlow));
+
+constexpr CZANRangedFunction::PrefixRule kPrefixRules[] = {
+    {"mV", "m"},
+};
+
+constexpr CZANRangedFunction::Profile kProfile = {
+    kMenu, kRangeOptions, "VAC", "V", "200mV", kPrefixRules, " ",
+};
+
 }  // namespace
 
 // The views keep their unit text until the next function or math-mode
 // change; only DC voltage passes the scale unit on at once.
-CZANFunctionACV::CZANFunctionACV(IFrontPanel* panel)
-    : CZANScaledFunction(panel, "AC Voltage", kCommands, kIds, false)
+CZANFunctionACV::CZANFunctionACV(IFrontPanel* frontPanel)
+    : CZANScaledFunction(frontPanel, "AC Voltage", kCommands, kIds, kProfile, false)
 {
 }
 
 CZANFunctionACV::~CZANFunctionACV()
 {
     StopWorker();
-}
-
-void CZANFunctionACV::Initialise()
-{
-    CZANFunction::Initialise();
-
-    AddMenuItem(kRangeItem, 0, "", "Range", "Auto", "", "", kPlainItem);
-    AddMenuItem(kSpeedItem, 1, "", "Speed", "Slow", "", "", kPlainItem);
-    AddMenuItem(kRelItem, 4, "", "Rel", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kRangeAuto, 0, "Auto", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200mV, 1, "200mV", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange2V, 2, "2V", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange20V, 3, "20V", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200V, 4, "200V", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange750V, 5, "750V", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedSlow, 0, "Slow", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedMiddle, 1, "Middle", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedFast, 2, "Fast", "", "", "", "", kPlainItem);
-
-    StartWorker();
-    readingText = "$INIT$";
-    SetRangeMode("Manual");
-    unit = "VAC";
-    unitPrefix = " ";
-    SetRangeText("200mV");
-    speed = "Slow";
-    mathInfo.available = 1;
-
-    RegisterSetting("Rel", [this] { ApplyRel(); });
-    RegisterSetting("Range", [this] { ApplyRange(); });
-    RegisterSetting("Speed", [this] { ApplySpeed(); });
-}
-
-void CZANFunctionACV::LoadSettings()
-{
-    LoadRangeAndSpeed();
-    LoadRel();
-    LoadMathInfo();
-    CZANFunction::LoadSettings();
-}
-
-void CZANFunctionACV::Activate()
-{
-    ShowRangeAndSpeed(kRangeOptions);
-    FinishActivate();
 }
 
 void CZANFunctionACV::ShowRootPage()
@@ -94,15 +66,4 @@ void CZANFunctionACV::OnMenuItem(int id)
         return;
     }
     OnCommonMenuItem(id);
-}
-
-void CZANFunctionACV::SetRangeText(const std::string& text)
-{
-    rangeText = text;
-    unitPrefix = text.find("mV") != std::string::npos ? "m" : " ";
-}
-
-std::string CZANFunctionACV::GetBaseUnit()
-{
-    return "V";
 }

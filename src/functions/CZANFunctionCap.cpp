@@ -1,5 +1,6 @@
 #include "functions/CZANFunctionCap.h"
 
+#include "functions/MenuRows.h"
 #include "scpi/Commands.h"
 
 using namespace voltora::scpi;
@@ -27,57 +28,41 @@ constexpr CZANRangedFunction::MenuIds kIds = {
     CZANFunctionCap::kRangeAuto, CZANFunctionCap::kRange10000uF, 0,
 };
 
+using namespace voltora::functions::menu_rows;
+
+constexpr voltora::functions::MenuItemSpec kMenu[] = {
+    Setting(CZANFunctionCap::kRangeItem, 0, "Range", "Auto"),
+    Rel(CZANFunctionCap::kRelItem),
+    Option(CZANFunctionCap::kRangeAuto, 0, "Auto"),
+    Option(CZANFunctionCap::kRange2nF, 1, "2nF"),
+    Option(CZANFunctionCap::kRange20nF, 2, "20nF"),
+    Option(CZANFunctionCap::kRange200nF, 3, "200nF"),
+    Option(CZANFunctionCap::kRange2uF, 4, "2uF"),
+    Option(CZANFunctionCap::kRangeOther, 5, "other->"),
+    Option(CZANFunctionCap::kRange20uF, 0, "20uF"),
+    Option(CZANFunctionCap::kRange200uF, 1, "200uF"),
+    Option(CZANFunctionCap::kRange10000uF, 2, "10000uF"),
+    Option(CZANFunctionCap::kRangeBack, 3, "<-other"),
+};
+
+constexpr CZANRangedFunction::PrefixRule kPrefixRules[] = {
+    {"nF", "n"},
+};
+
+constexpr CZANRangedFunction::Profile kProfile = {
+    kMenu, kRangeOptions, "F", "F", "200nF", kPrefixRules, "u",
+};
+
 }  // namespace
 
-CZANFunctionCap::CZANFunctionCap(IFrontPanel* panel)
-    : CZANRangedFunction(panel, "Capacitance", kCommands, kIds)
+CZANFunctionCap::CZANFunctionCap(IFrontPanel* frontPanel)
+    : CZANRangedFunction(frontPanel, "Capacitance", kCommands, kIds, kProfile)
 {
 }
 
 CZANFunctionCap::~CZANFunctionCap()
 {
     StopWorker();
-}
-
-void CZANFunctionCap::Initialise()
-{
-    CZANFunction::Initialise();
-
-    AddMenuItem(kRangeItem, 0, "", "Range", "Auto", "", "", kPlainItem);
-    AddMenuItem(kRelItem, 4, "", "Rel", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kRangeAuto, 0, "Auto", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange2nF, 1, "2nF", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange20nF, 2, "20nF", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200nF, 3, "200nF", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange2uF, 4, "2uF", "", "", "", "", kPlainItem);
-    AddMenuItem(kRangeOther, 5, "other->", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange20uF, 0, "20uF", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200uF, 1, "200uF", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange10000uF, 2, "10000uF", "", "", "", "", kPlainItem);
-    AddMenuItem(kRangeBack, 3, "<-other", "", "", "", "", kPlainItem);
-
-    StartWorker();
-    readingText = "$INIT$";
-    SetRangeMode("Manual");
-    unit = "F";
-    unitPrefix = "n";
-    SetRangeText("200nF");
-
-    RegisterSetting("Rel", [this] { ApplyRel(); });
-    RegisterSetting("Range", [this] { ApplyRange(); });
-}
-
-void CZANFunctionCap::LoadSettings()
-{
-    LoadRangeAndSpeed();
-    LoadRel();
-    CZANFunction::LoadSettings();
-}
-
-void CZANFunctionCap::Activate()
-{
-    ShowRangeAndSpeed(kRangeOptions);
-    FinishActivate();
 }
 
 void CZANFunctionCap::ShowRootPage()
@@ -110,17 +95,6 @@ void CZANFunctionCap::OnMenuItem(int id)
 int CZANFunctionCap::ReadingDigits()
 {
     return 6;
-}
-
-void CZANFunctionCap::SetRangeText(const std::string& text)
-{
-    rangeText = text;
-    unitPrefix = text.find("nF") != std::string::npos ? "n" : "u";
-}
-
-std::string CZANFunctionCap::GetBaseUnit()
-{
-    return "F";
 }
 
 void CZANFunctionCap::StartWorker()

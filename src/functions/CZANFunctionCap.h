@@ -26,11 +26,6 @@ public:
     ~CZANFunctionCap() override;
 
     void OnMenuItem(int id) override;
-    void Initialise() override;
-    void LoadSettings() override;
-    void Activate() override;
-    void SetRangeText(const std::string& text) override;
-    std::string GetBaseUnit() override;
     void StartWorker() override;
 
 private:

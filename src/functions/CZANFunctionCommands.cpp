@@ -1,6 +1,6 @@
 // The commands a function sends outside the worker's pending settings: the
-// settings read-back, the relative value, the dB/dBm scale, sample count,
-// trend mode, statistics and the saving of the reading memory.
+// settings read-back, the relative value, sample count, trend mode and
+// statistics.
 
 #include "functions/CZANFunction.h"
 
@@ -125,54 +125,6 @@ void CZANFunction::ApplyRelWith(TextCommand setNull, TextQuery queryNull, TextQu
         item->ShowLeftRight(reported);
     }
     PostPanelMessage(WM_PANEL_SOFTKEYS);
-}
-
-// ---- dB/dBm scale -------------------------------------------------------------------------
-
-bool CZANFunction::LoadScaleInfo(MathInfo& info)
-{
-    info.mode = QueryScaleState();
-    info.unitText = QueryScaleFunction();
-    info.dbmReference = QueryDbmReference();
-    info.dbReference = QueryDbReference();
-    info.available = 1;
-    info.referenceAuto = QueryScaleReferenceAuto();
-    return true;
-}
-
-void CZANFunction::SendScaleSetting(bool (*command)(int), int value, int& field)
-{
-    PauseGuard paused(*this);
-    command(value);
-    SleepMs(100);
-    field = value;
-}
-
-void CZANFunction::SendScaleFunction(MathInfo& info, const std::string& text, bool tellViews)
-{
-    PauseGuard paused(*this);
-    SetScaleFunction(text);
-    SleepMs(100);
-    info.unitText = text == "DB" ? "dB" : "dBm";
-    if (tellViews && panel != nullptr) {
-        panel->SetViewsUnit(info.unitText);
-    }
-}
-
-std::string CZANFunction::FormatScaledReading(const std::string& reading, MathInfo& info)
-{
-    double x = voltora::platform::CAtof(reading);
-    if (std::fabs(x) < 1.0) {
-        x *= 1000.0;
-        info.prefix = "m";
-    } else {
-        info.prefix.clear();
-    }
-    std::string text = voltora::platform::CFormat("%.2f", x);
-    if (text.find('-') == std::string::npos && text.find('+') == std::string::npos) {
-        text.insert(0, "+");
-    }
-    return text;
 }
 
 // ---- Statistics -------------------------------------------------------------------------------

@@ -14,8 +14,8 @@ constexpr double kHalfStep = static_cast<double>(0.05f);
 
 }  // namespace
 
-CZANFunctionCont::CZANFunctionCont(IFrontPanel* panel)
-    : CZANThresholdFunction(panel, "Continuity", "$OHM$", kThresholdLimit, 50, "$OHM$", kBeeperItem,
+CZANFunctionCont::CZANFunctionCont(IFrontPanel* frontPanel)
+    : CZANThresholdFunction(frontPanel, "Continuity", "$OHM$", kThresholdLimit, 50, "$OHM$", kBeeperItem,
                             kThresholdItem)
 {
 }

@@ -1,5 +1,6 @@
 #include "functions/CZANFunctionDCI.h"
 
+#include "functions/MenuRows.h"
 #include "platform/Clock.h"
 #include "scpi/Commands.h"
 
@@ -26,10 +27,37 @@ constexpr CZANRangedFunction::MenuIds kIds = {
     CZANFunctionDCI::kRangeAuto, CZANFunctionDCI::kRange10A,  CZANFunctionDCI::kSpeedSlow,
 };
 
+using namespace voltora::functions::menu_rows;
+
+// The speed item first reads "Middle" although the speed starts at "Slow".
+constexpr auto kMenu = Join(std::array{Setting(CZANFunctionDCI::kRangeItem, 0, "Range", "Auto"),
+                                       Setting(CZANFunctionDCI::kSpeedItem, 1, "Speed", "Middle"),
+                                       Switch(CZANFunctionDCI::kFilterItem, 2, "Filter", "On", "Off"),
+                                       Rel(CZANFunctionDCI::kRelItem),
+                                       Option(CZANFunctionDCI::kRangeAuto, 0, "Auto"),
+                                       Option(CZANFunctionDCI::kRange200uA, 1, "200uA"),
+                                       Option(CZANFunctionDCI::kRange2mA, 2, "2mA"),
+                                       Option(CZANFunctionDCI::kRange20mA, 3, "20mA"),
+                                       Option(CZANFunctionDCI::kRange200mA, 4, "200mA"),
+                                       Option(CZANFunctionDCI::kRangeOther, 5, "other->"),
+                                       Option(CZANFunctionDCI::kRange2A, 0, "2A"),
+                                       Option(CZANFunctionDCI::kRange10A, 1, "10A"),
+                                       Option(CZANFunctionDCI::kRangeBack, 2, "<-other")},
+                            SpeedOptions(CZANFunctionDCI::kSpeedSlow));
+
+constexpr CZANRangedFunction::PrefixRule kPrefixRules[] = {
+    {"uA", "u"},
+    {"mA", "m"},
+};
+
+constexpr CZANRangedFunction::Profile kProfile = {
+    kMenu, kRangeOptions, "ADC", "A", "10A", kPrefixRules, " ",
+};
+
 }  // namespace
 
-CZANFunctionDCI::CZANFunctionDCI(IFrontPanel* panel)
-    : CZANRangedFunction(panel, "DC Current", kCommands, kIds)
+CZANFunctionDCI::CZANFunctionDCI(IFrontPanel* frontPanel)
+    : CZANRangedFunction(frontPanel, "DC Current", kCommands, kIds, kProfile)
 {
 }
 
@@ -38,54 +66,19 @@ CZANFunctionDCI::~CZANFunctionDCI()
     StopWorker();
 }
 
-void CZANFunctionDCI::Initialise()
+void CZANFunctionDCI::RegisterOwnSettings()
 {
-    CZANFunction::Initialise();
-
-    AddMenuItem(kRangeItem, 0, "", "Range", "Auto", "", "", kPlainItem);
-    AddMenuItem(kSpeedItem, 1, "", "Speed", "Middle", "", "", kPlainItem);
-    AddMenuItem(kFilterItem, 2, "", "Filter", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kRelItem, 4, "", "Rel", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kRangeAuto, 0, "Auto", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200uA, 1, "200uA", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange2mA, 2, "2mA", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange20mA, 3, "20mA", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200mA, 4, "200mA", "", "", "", "", kPlainItem);
-    AddMenuItem(kRangeOther, 5, "other->", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange2A, 0, "2A", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange10A, 1, "10A", "", "", "", "", kPlainItem);
-    AddMenuItem(kRangeBack, 2, "<-other", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedSlow, 0, "Slow", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedMiddle, 1, "Middle", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedFast, 2, "Fast", "", "", "", "", kPlainItem);
-
-    StartWorker();
-    readingText = "$INIT$";
-    SetRangeMode("Manual");
-    unit = "ADC";
-    unitPrefix = " ";
-    SetRangeText("10A");
-    speed = "Slow";
-
-    RegisterSetting("Rel", [this] { ApplyRel(); });
-    RegisterSetting("Range", [this] { ApplyRange(); });
     RegisterSetting("Filter", [this] { ApplyFilter(); });
-    RegisterSetting("Speed", [this] { ApplySpeed(); });
 }
 
-void CZANFunctionDCI::LoadSettings()
+void CZANFunctionDCI::LoadOwnSettings()
 {
-    LoadRangeAndSpeed();
     filter = QueryCurrDcFilter();
-    LoadRel();
-    CZANFunction::LoadSettings();
 }
 
-void CZANFunctionDCI::Activate()
+void CZANFunctionDCI::ShowOwnSettings()
 {
-    ShowRangeAndSpeed(kRangeOptions);
     Item(kFilterItem)->ShowLeftRight(filter.Get());
-    FinishActivate();
 }
 
 void CZANFunctionDCI::ShowRootPage()
@@ -123,21 +116,4 @@ void CZANFunctionDCI::ApplyFilter()
 {
     SetCurrDcFilter(filter.Get());
     SleepMs(100);
-}
-
-void CZANFunctionDCI::SetRangeText(const std::string& text)
-{
-    rangeText = text;
-    if (text.find("uA") != std::string::npos) {
-        unitPrefix = "u";
-    } else if (text.find("mA") != std::string::npos) {
-        unitPrefix = "m";
-    } else {
-        unitPrefix = " ";
-    }
-}
-
-std::string CZANFunctionDCI::GetBaseUnit()
-{
-    return "A";
 }

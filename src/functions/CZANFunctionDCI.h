@@ -30,15 +30,13 @@ public:
     ~CZANFunctionDCI() override;
 
     void OnMenuItem(int id) override;
-    void Initialise() override;
-    void LoadSettings() override;
-    void Activate() override;
-    void SetRangeText(const std::string& text) override;
-    std::string GetBaseUnit() override;
 
     std::string GetFilter() const { return filter.Get(); }
 
 private:
+    void RegisterOwnSettings() override;
+    void LoadOwnSettings() override;
+    void ShowOwnSettings() override;
     void ApplyFilter();
     void ShowRootPage() override;
     void ShowFirstRangePage();

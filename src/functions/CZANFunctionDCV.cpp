@@ -1,5 +1,6 @@
 #include "functions/CZANFunctionDCV.h"
 
+#include "functions/MenuRows.h"
 #include "platform/Clock.h"
 #include "scpi/Commands.h"
 
@@ -25,10 +26,28 @@ constexpr CZANRangedFunction::MenuIds kIds = {
     CZANFunctionDCV::kRangeAuto, CZANFunctionDCV::kRange1000V, CZANFunctionDCV::kSpeedSlow,
 };
 
+using namespace voltora::functions::menu_rows;
+
+constexpr auto kMenu = Join(std::array{Setting(CZANFunctionDCV::kRangeItem, 0, "Range", "Auto"),
+                                       Setting(CZANFunctionDCV::kSpeedItem, 1, "Speed", "Slow"),
+                                       Switch(CZANFunctionDCV::kFilterItem, 2, "Filter", "On", "Off"),
+                                       Switch(CZANFunctionDCV::kInputZItem, 3, "Input Z", "10M", "10G"),
+                                       Rel(CZANFunctionDCV::kRelItem)},
+                            VoltageRangeOptions(CZANFunctionDCV::kRangeAuto, "1000V"),
+                            SpeedOptions(CZANFunctionDCV::kSpeedSlow));
+
+constexpr CZANRangedFunction::PrefixRule kPrefixRules[] = {
+    {"mV", "m"},
+};
+
+constexpr CZANRangedFunction::Profile kProfile = {
+    kMenu, kRangeOptions, "VDC", "V", "200mV", kPrefixRules, " ",
+};
+
 }  // namespace
 
-CZANFunctionDCV::CZANFunctionDCV(IFrontPanel* panel)
-    : CZANScaledFunction(panel, "DC Voltage", kCommands, kIds, true)
+CZANFunctionDCV::CZANFunctionDCV(IFrontPanel* frontPanel)
+    : CZANScaledFunction(frontPanel, "DC Voltage", kCommands, kIds, kProfile, true)
 {
 }
 
@@ -37,57 +56,22 @@ CZANFunctionDCV::~CZANFunctionDCV()
     StopWorker();
 }
 
-void CZANFunctionDCV::Initialise()
+void CZANFunctionDCV::RegisterOwnSettings()
 {
-    CZANFunction::Initialise();
-
-    AddMenuItem(kRangeItem, 0, "", "Range", "Auto", "", "", kPlainItem);
-    AddMenuItem(kSpeedItem, 1, "", "Speed", "Slow", "", "", kPlainItem);
-    AddMenuItem(kFilterItem, 2, "", "Filter", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kInputZItem, 3, "", "Input Z", "", "10M", "10G", kLeftRightItem);
-    AddMenuItem(kRelItem, 4, "", "Rel", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kRangeAuto, 0, "Auto", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200mV, 1, "200mV", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange2V, 2, "2V", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange20V, 3, "20V", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200V, 4, "200V", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange1000V, 5, "1000V", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedSlow, 0, "Slow", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedMiddle, 1, "Middle", "", "", "", "", kPlainItem);
-    AddMenuItem(kSpeedFast, 2, "Fast", "", "", "", "", kPlainItem);
-
-    StartWorker();
-    readingText = "$INIT$";
-    SetRangeMode("Manual");
-    unit = "VDC";
-    unitPrefix = " ";
-    SetRangeText("200mV");
-    speed = "Slow";
-    mathInfo.available = 1;
-
-    RegisterSetting("Rel", [this] { ApplyRel(); });
-    RegisterSetting("Range", [this] { ApplyRange(); });
     RegisterSetting("Filter", [this] { ApplyFilter(); });
     RegisterSetting("InputZ", [this] { ApplyInputZ(); });
-    RegisterSetting("Speed", [this] { ApplySpeed(); });
 }
 
-void CZANFunctionDCV::LoadSettings()
+void CZANFunctionDCV::LoadOwnSettings()
 {
-    LoadRangeAndSpeed();
     filter = QueryVoltDcFilter();
     inputZ = QueryVoltDcImpedance();
-    LoadRel();
-    LoadMathInfo();
-    CZANFunction::LoadSettings();
 }
 
-void CZANFunctionDCV::Activate()
+void CZANFunctionDCV::ShowOwnSettings()
 {
-    ShowRangeAndSpeed(kRangeOptions);
     Item(kFilterItem)->ShowLeftRight(filter.Get());
     Item(kInputZItem)->ShowLeftRight(inputZ.Get());
-    FinishActivate();
 }
 
 void CZANFunctionDCV::ShowRootPage()
@@ -146,14 +130,3 @@ void CZANFunctionDCV::ApplyInputZ()
 }
 
 // ---- Texts ------------------------------------------------------------------------------
-
-void CZANFunctionDCV::SetRangeText(const std::string& text)
-{
-    rangeText = text;
-    unitPrefix = text.find("mV") != std::string::npos ? "m" : " ";
-}
-
-std::string CZANFunctionDCV::GetBaseUnit()
-{
-    return "V";
-}

@@ -28,16 +28,14 @@ public:
     ~CZANFunctionDCV() override;
 
     void OnMenuItem(int id) override;
-    void Initialise() override;
-    void LoadSettings() override;
-    void Activate() override;
-    void SetRangeText(const std::string& text) override;
-    std::string GetBaseUnit() override;
 
     std::string GetFilter() const { return filter.Get(); }
     std::string GetInputZ() const { return inputZ.Get(); }
 
 private:
+    void RegisterOwnSettings() override;
+    void LoadOwnSettings() override;
+    void ShowOwnSettings() override;
     void ApplyFilter();
     void ApplyInputZ();
     // The root page: five keys on the two lowest manual ranges, else four.

@@ -13,8 +13,8 @@ constexpr std::size_t kValueLength = 7;
 
 }  // namespace
 
-CZANFunctionDiode::CZANFunctionDiode(IFrontPanel* panel)
-    : CZANThresholdFunction(panel, "Diode", "mV", kThresholdLimit, 2000, "VDC", kBeeperItem,
+CZANFunctionDiode::CZANFunctionDiode(IFrontPanel* frontPanel)
+    : CZANThresholdFunction(frontPanel, "Diode", "mV", kThresholdLimit, 2000, "VDC", kBeeperItem,
                             kThresholdItem)
 {
 }

@@ -22,8 +22,8 @@ constexpr ResistanceCommands kFRESCommands{
 
 }  // namespace
 
-CZANFunctionFRES::CZANFunctionFRES(IFrontPanel* panel)
-    : CZANFunctionResistance(panel, "4 Wire Resistance", kRangeItem, kFRESCommands)
+CZANFunctionFRES::CZANFunctionFRES(IFrontPanel* frontPanel)
+    : CZANFunctionResistance(frontPanel, "4 Wire Resistance", kRangeItem, kFRESCommands)
 {
 }
 

@@ -1,5 +1,7 @@
 #include "functions/CZANFunctionFreqPer.h"
+
 #include "functions/MenuOption.h"
+#include "functions/MenuRows.h"
 
 #include "functions/ReadingFormat.h"
 #include "platform/CNumbers.h"
@@ -25,9 +27,24 @@ constexpr double kRelLimit = 1.2e6;
 // Readings closer to zero than this show as zero rather than in pico units.
 constexpr double kZeroReading = 1e-12;
 
+using namespace voltora::functions::menu_rows;
+
+// The 20 V option reads "20v".
+constexpr voltora::functions::MenuItemSpec kMenu[] = {
+    NameOrValue(CZANFunctionFreqPer::kMeasurementItem, 0, "Freq", "Period"),
+    Setting(CZANFunctionFreqPer::kRangeItem, 1, "Range", "Auto"),
+    Rel(CZANFunctionFreqPer::kRelItem),
+    Option(CZANFunctionFreqPer::kRangeAuto, 0, "Auto"),
+    Option(CZANFunctionFreqPer::kRange200mV, 1, "200mV"),
+    Option(CZANFunctionFreqPer::kRange2V, 2, "2V"),
+    Option(CZANFunctionFreqPer::kRange20V, 3, "20v"),
+    Option(CZANFunctionFreqPer::kRange200V, 4, "200V"),
+    Option(CZANFunctionFreqPer::kRange750V, 5, "750V"),
+};
+
 }  // namespace
 
-CZANFunctionFreqPer::CZANFunctionFreqPer(IFrontPanel* panel) : CZANFunction(panel, "Frequency")
+CZANFunctionFreqPer::CZANFunctionFreqPer(IFrontPanel* frontPanel) : CZANFunction(frontPanel, "Frequency")
 {
 }
 
@@ -40,15 +57,7 @@ void CZANFunctionFreqPer::Initialise()
 {
     CZANFunction::Initialise();
 
-    AddMenuItem(kMeasurementItem, 0, "", "Freq", "Period", "", "", kNameValueItem);
-    AddMenuItem(kRangeItem, 1, "", "Range", "Auto", "", "", kPlainItem);
-    AddMenuItem(kRelItem, 4, "", "Rel", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kRangeAuto, 0, "Auto", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200mV, 1, "200mV", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange2V, 2, "2V", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange20V, 3, "20v", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange200V, 4, "200V", "", "", "", "", kPlainItem);
-    AddMenuItem(kRange750V, 5, "750V", "", "", "", "", kPlainItem);
+    BuildMenu(kMenu);
 
     StartWorker();
     readingText = "$INIT$";

@@ -22,8 +22,8 @@ constexpr ResistanceCommands kRESCommands{
 
 }  // namespace
 
-CZANFunctionRES::CZANFunctionRES(IFrontPanel* panel)
-    : CZANFunctionResistance(panel, "2 Wire Resistance", kRangeItem, kRESCommands)
+CZANFunctionRES::CZANFunctionRES(IFrontPanel* frontPanel)
+    : CZANFunctionResistance(frontPanel, "2 Wire Resistance", kRangeItem, kRESCommands)
 {
 }
 

@@ -1,5 +1,6 @@
 #include "functions/CZANFunctionResistance.h"
 
+#include "functions/MenuRows.h"
 #include <utility>
 
 #include "functions/ReadingFormat.h"
@@ -11,13 +12,13 @@ using namespace voltora::scpi;
 
 namespace {
 
-struct Option {
+struct OptionOffset {
     const char* label;
     CZANFunctionResistance::ItemOffset offset;
 };
 
 // The manual ranges; 2 Mohm and above sit on the second range page.
-constexpr Option kRangeOptions[] = {
+constexpr OptionOffset kRangeOptions[] = {
     {"200$OHM$", CZANFunctionResistance::kRange200OhmOffset},
     {"2k$OHM$", CZANFunctionResistance::kRange2kOhmOffset},
     {"20k$OHM$", CZANFunctionResistance::kRange20kOhmOffset},
@@ -26,7 +27,7 @@ constexpr Option kRangeOptions[] = {
     {"10M$OHM$", CZANFunctionResistance::kRange10MOhmOffset},
     {"100M$OHM$", CZANFunctionResistance::kRange100MOhmOffset},
 };
-constexpr Option kSpeedOptions[] = {
+constexpr OptionOffset kSpeedOptions[] = {
     {"Slow", CZANFunctionResistance::kSpeedSlowOffset},
     {"Middle", CZANFunctionResistance::kSpeedMiddleOffset},
     {"Fast", CZANFunctionResistance::kSpeedFastOffset},
@@ -34,9 +35,9 @@ constexpr Option kSpeedOptions[] = {
 
 // The item id of the option labelled `label`, 0 if there is none.
 template <std::size_t N>
-int OptionFor(const Option (&options)[N], const std::string& label, int firstItemId)
+int OptionFor(const OptionOffset (&options)[N], const std::string& label, int firstItemId)
 {
-    for (const Option& option : options) {
+    for (const OptionOffset& option : options) {
         if (label == option.label) {
             return firstItemId + option.offset;
         }
@@ -46,11 +47,29 @@ int OptionFor(const Option (&options)[N], const std::string& label, int firstIte
 
 constexpr double kRelLimit = 1.2e8;
 
+using namespace voltora::functions::menu_rows;
+
+// Ids counted from the function's first item id.
+constexpr auto kMenu = Join(std::array{Setting(CZANFunctionResistance::kRangeItemOffset, 0, "Range", "Auto"),
+                                       Setting(CZANFunctionResistance::kSpeedItemOffset, 1, "Speed", "Slow"),
+                                       Rel(CZANFunctionResistance::kRelItemOffset),
+                                       Option(CZANFunctionResistance::kRangeAutoOffset, 0, "Auto"),
+                                       Option(CZANFunctionResistance::kRange200OhmOffset, 1, "200$OHM$"),
+                                       Option(CZANFunctionResistance::kRange2kOhmOffset, 2, "2k$OHM$"),
+                                       Option(CZANFunctionResistance::kRange20kOhmOffset, 3, "20k$OHM$"),
+                                       Option(CZANFunctionResistance::kRange200kOhmOffset, 4, "200k$OHM$"),
+                                       Option(CZANFunctionResistance::kRangeOtherOffset, 5, "other->"),
+                                       Option(CZANFunctionResistance::kRange2MOhmOffset, 0, "2M$OHM$"),
+                                       Option(CZANFunctionResistance::kRange10MOhmOffset, 1, "10M$OHM$"),
+                                       Option(CZANFunctionResistance::kRange100MOhmOffset, 2, "100M$OHM$"),
+                                       Option(CZANFunctionResistance::kRangeBackOffset, 3, "<-other")},
+                            SpeedOptions(CZANFunctionResistance::kSpeedSlowOffset));
+
 }  // namespace
 
-CZANFunctionResistance::CZANFunctionResistance(IFrontPanel* panel, std::string displayName, int firstItemId,
-                                               const ResistanceCommands& commands)
-    : CZANFunction(panel, std::move(displayName)), firstItemId(firstItemId), commands(commands)
+CZANFunctionResistance::CZANFunctionResistance(IFrontPanel* frontPanel, std::string displayName, int firstId,
+                                               const ResistanceCommands& meterCommands)
+    : CZANFunction(frontPanel, std::move(displayName)), firstItemId(firstId), commands(meterCommands)
 {
 }
 
@@ -73,22 +92,7 @@ void CZANFunctionResistance::Initialise()
 {
     CZANFunction::Initialise();
 
-    AddMenuItem(Id(kRangeItemOffset), 0, "", "Range", "Auto", "", "", kPlainItem);
-    AddMenuItem(Id(kSpeedItemOffset), 1, "", "Speed", "Slow", "", "", kPlainItem);
-    AddMenuItem(Id(kRelItemOffset), 4, "", "Rel", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(Id(kRangeAutoOffset), 0, "Auto", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kRange200OhmOffset), 1, "200$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kRange2kOhmOffset), 2, "2k$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kRange20kOhmOffset), 3, "20k$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kRange200kOhmOffset), 4, "200k$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kRangeOtherOffset), 5, "other->", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kRange2MOhmOffset), 0, "2M$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kRange10MOhmOffset), 1, "10M$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kRange100MOhmOffset), 2, "100M$OHM$", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kRangeBackOffset), 3, "<-other", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kSpeedSlowOffset), 0, "Slow", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kSpeedMiddleOffset), 1, "Middle", "", "", "", "", kPlainItem);
-    AddMenuItem(Id(kSpeedFastOffset), 2, "Fast", "", "", "", "", kPlainItem);
+    BuildMenu(kMenu, firstItemId);
 
     StartWorker();
     readingText = "$INIT$";

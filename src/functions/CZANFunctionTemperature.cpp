@@ -1,5 +1,7 @@
 #include "functions/CZANFunctionTemperature.h"
+
 #include "functions/MenuOption.h"
+#include "functions/MenuRows.h"
 
 #include "functions/ReadingFormat.h"
 #include "platform/CNumbers.h"
@@ -50,9 +52,24 @@ RelBounds RelBoundsFor(const std::string& unit)
     return {-kNoBound, kNoBound};
 }
 
+using namespace voltora::functions::menu_rows;
+
+constexpr voltora::functions::MenuItemSpec kMenu[] = {
+    Setting(CZANFunctionTemperature::kLoadItem, 0, "Load", "KITS90"),
+    Setting(CZANFunctionTemperature::kDisplayItem, 1, "Display", "Temp Val"),
+    Setting(CZANFunctionTemperature::kUnitsItem, 3, "Units", "$T_C$"),
+    Rel(CZANFunctionTemperature::kRelItem),
+    Option(CZANFunctionTemperature::kDisplayTemperature, 0, "Temp Val"),
+    Option(CZANFunctionTemperature::kDisplayMeasured, 1, "Meas Val"),
+    Option(CZANFunctionTemperature::kDisplayAll, 2, "All"),
+    Option(CZANFunctionTemperature::kUnitCelsius, 0, "$T_C$"),
+    Option(CZANFunctionTemperature::kUnitFahrenheit, 1, "$T_F$"),
+    Option(CZANFunctionTemperature::kUnitKelvin, 2, "K"),
+};
+
 }  // namespace
 
-CZANFunctionTemperature::CZANFunctionTemperature(IFrontPanel* panel) : CZANFunction(panel, "Temperature")
+CZANFunctionTemperature::CZANFunctionTemperature(IFrontPanel* frontPanel) : CZANFunction(frontPanel, "Temperature")
 {
 }
 
@@ -65,16 +82,7 @@ void CZANFunctionTemperature::Initialise()
 {
     CZANFunction::Initialise();
 
-    AddMenuItem(kLoadItem, 0, "", "Load", "KITS90", "", "", kPlainItem);
-    AddMenuItem(kDisplayItem, 1, "", "Display", "Temp Val", "", "", kPlainItem);
-    AddMenuItem(kUnitsItem, 3, "", "Units", "$T_C$", "", "", kPlainItem);
-    AddMenuItem(kRelItem, 4, "", "Rel", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(kDisplayTemperature, 0, "Temp Val", "", "", "", "", kPlainItem);
-    AddMenuItem(kDisplayMeasured, 1, "Meas Val", "", "", "", "", kPlainItem);
-    AddMenuItem(kDisplayAll, 2, "All", "", "", "", "", kPlainItem);
-    AddMenuItem(kUnitCelsius, 0, "$T_C$", "", "", "", "", kPlainItem);
-    AddMenuItem(kUnitFahrenheit, 1, "$T_F$", "", "", "", "", kPlainItem);
-    AddMenuItem(kUnitKelvin, 2, "K", "", "", "", "", kPlainItem);
+    BuildMenu(kMenu);
 
     StartWorker();
     readingText = "$INIT$";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "functions/CZANFunction.h"
+#include "functions/ITemperatureDisplay.h"
 
 #include <atomic>
 
@@ -10,7 +11,7 @@
 // instead of the temperature according to the display mode. Settings: the
 // sensor (chosen in the sensor dialog), the display mode, the unit and the
 // relative value. Its worker polls both values in every cycle.
-class CZANFunctionTemperature : public CZANFunction {
+class CZANFunctionTemperature : public CZANFunction, public voltora::functions::ITemperatureDisplay {
 public:
     enum ItemId : int {
         kLoadItem = 88,
@@ -43,21 +44,22 @@ public:
     std::string GetUnitText() override;
     void SetRelValue(const std::string& text) override;
     void StartWorker() override;
+    voltora::functions::ITemperatureDisplay* TemperatureDisplay() override { return this; }
 
     // The sensor chosen in the sensor dialog: a user table when userDefined,
     // a resistance sensor when isRtd, and the table's name. Sent by the
     // worker's next cycle.
-    void LoadSensor(bool userDefined, bool isRtd, const std::string& tableName);
+    void LoadSensor(bool userDefined, bool isRtd, const std::string& tableName) override;
 
     // The raw sensor value as the worker stores it (twelve decimals,
     // "Overload", or "$INIT$" before the first poll).
     void SetMeasuredValueText(const std::string& text) { measuredValueText = text; }
     // The raw sensor value and its unit ("VDC" or "$OHM$"), for the display.
-    std::string GetMeasuredValueText();
-    std::string GetMeasuredUnitText();
+    std::string GetMeasuredValueText() override;
+    std::string GetMeasuredUnitText() override;
 
     // "Temp Val", "Meas Val" or "All": which values the panel shows.
-    std::string GetDisplayMode() const { return displayMode.Get(); }
+    std::string GetDisplayMode() const override { return displayMode.Get(); }
     std::string GetSensorDefinition() const { return sensorDefinition.Get(); }
     std::string GetSensorType() const { return sensorType.Get(); }
     std::string GetSensorName() const { return sensorName.Get(); }

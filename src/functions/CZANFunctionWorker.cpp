@@ -1,5 +1,5 @@
-// The worker thread of a function: its cycle and how the user-interface
-// thread suspends, resumes and stops it.
+// What one worker cycle of a function does, and the function's control of
+// its worker.
 
 #include "functions/CZANFunction.h"
 
@@ -8,10 +8,6 @@
 #include "functions/ViewFlags.h"
 #include "platform/Clock.h"
 #include "scpi/AcquisitionCommands.h"
-
-#include <chrono>
-#include <mutex>
-#include <thread>
 
 using namespace voltora::scpi;
 
@@ -40,95 +36,52 @@ CycleShape ShapeOf(WorkerKind kind)
     return {false, false, false};
 }
 
-// The function whose worker runs on this thread, if any.
-thread_local const CZANFunction* workerOfThisThread = nullptr;
-
-constexpr unsigned kPauseAfterCycleMs = 200;
-
-std::atomic<unsigned> defaultPollFloorMs{CZANFunction::kDefaultPollFloorMs};
-
 }  // namespace
 
 void CZANFunction::StartWorkerOfKind(WorkerKind kind, boost::function<bool()> fetch)
 {
-    // The previous thread, if any, has ended (ResumeWorker replaces only an
-    // ended worker); destroying it joins it.
-    thread.reset();
-    thread = std::make_unique<voltora::platform::WorkerThread>(
-        [this, kind, fetch = std::move(fetch)](voltora::platform::WorkerThread& self) {
-            RunWorker(self, kind, fetch);
-        });
+    worker.Start([this, kind, fetch = std::move(fetch)] { return RunCycle(kind, fetch); });
 }
 
-void CZANFunction::RunWorker(voltora::platform::WorkerThread& self, WorkerKind kind,
-                             const boost::function<bool()>& fetch)
+bool CZANFunction::FetchOnce(const boost::function<bool()>& fetch)
 {
-    workerOfThisThread = this;
+    if (!(fetch ? fetch() : FetchReading())) {
+        // The meter stopped answering: a reading log in progress ends with a
+        // line saying so.
+        voltora::functions::EndActiveReadingLog(voltora::functions::kLinkLostReason);
+        return false;
+    }
+    worker.CountReading();
+    LogLatestReading();
+    return true;
+}
+
+bool CZANFunction::RunCycle(WorkerKind kind, const boost::function<bool()>& fetch)
+{
     const CycleShape shape = ShapeOf(kind);
-    const auto fetchOnce = [&] {
-        if (!(fetch ? fetch() : FetchReading())) {
-            // The meter stopped answering: a reading log in progress ends
-            // with a line saying so.
-            voltora::functions::EndActiveReadingLog(voltora::functions::kLinkLostReason);
+    const bool completed = [&] {
+        if (!FetchOnce(fetch)) {
             return false;
         }
-        ++readingCount;
-        LogLatestReading();
+        if (shape.postAfterFetch) {
+            PostReadingMessage();
+        }
+        FetchViewData();
+        if (shape.secondFetch && !FetchOnce(fetch)) {
+            return false;
+        }
+        if (shape.autoRangeStep && GetRangeModeText() == "Auto" && !UpdateAutoRange()) {
+            return false;
+        }
+        ApplyPendingSettings();
         return true;
-    };
-    // A failed fetch ends the worker; the panel is told so that it can show
-    // what happened instead of the last reading.
-    const auto endOnFailure = [&] { PostPanelMessage(WM_PANEL_WORKER_ENDED); };
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point nextCycle = Clock::now();
-
-    while (running) {
-        // A meter that answers at once must not be polled flat out: a cycle
-        // starts no sooner than the poll floor after the previous one. The
-        // wait is outside the lock, so a suspension still takes effect
-        // before the next cycle.
-        const Clock::time_point now = Clock::now();
-        if (now < nextCycle) {
-            std::this_thread::sleep_for(nextCycle - now);
-        }
-        {
-            std::unique_lock<voltora::platform::CriticalSection> guard(lock);
-            // Suspension is checked with the lock held: SuspendWorker changes
-            // the count only while it holds the lock, so a worker that was
-            // waiting for the lock does not run a cycle after it.
-            if (self.IsSuspendRequested()) {
-                guard.unlock();
-                if (!self.WaitWhileSuspended()) {
-                    return;
-                }
-                continue;
-            }
-            nextCycle = Clock::now() + std::chrono::milliseconds(pollFloorMs.load());
-            if (!fetchOnce()) {
-                endOnFailure();
-                return;
-            }
-            if (shape.postAfterFetch) {
-                PostReadingMessage();
-            }
-            FetchViewData();
-            if (shape.secondFetch && !fetchOnce()) {
-                endOnFailure();
-                return;
-            }
-            if (shape.autoRangeStep && GetRangeModeText() == "Auto" && !UpdateAutoRange()) {
-                endOnFailure();
-                return;
-            }
-            ApplyPendingSettings();
-        }
-        if (pauseRequested) {
-            // Lets a user-interface thread that waits for the lock have it
-            // before the next cycle takes it again.
-            voltora::platform::SleepMs(kPauseAfterCycleMs);
-        }
-        PostReadingMessage();
+    }();
+    if (!completed) {
+        // A failed fetch ends the worker; the panel is told so that it can
+        // show what happened instead of the last reading.
+        PostPanelMessage(WM_PANEL_WORKER_ENDED);
     }
+    return completed;
 }
 
 void CZANFunction::LogLatestReading()
@@ -164,11 +117,7 @@ bool CZANFunction::FetchReadingWith(TextQuery query)
 
 void CZANFunction::PostReadingMessage()
 {
-    // At most one unhandled WM_PANEL_READING per function: the panel reads
-    // the latest texts when it handles it, so more would only queue up.
-    if (!readingPostPending.exchange(true)) {
-        PostPanelMessage(WM_PANEL_READING);
-    }
+    worker.AnnounceReading();
 }
 
 void CZANFunction::PostPanelMessage(int message)
@@ -180,71 +129,50 @@ void CZANFunction::PostPanelMessage(int message)
 
 void CZANFunction::AcknowledgeReading()
 {
-    readingPostPending = false;
+    worker.AcknowledgeReading();
 }
 
 bool CZANFunction::IsWorkerThread() const
 {
-    return workerOfThisThread == this;
+    return worker.IsCurrentThread();
 }
 
 void CZANFunction::SuspendWorker()
 {
-    PauseGuard paused(*this);
-    if (thread) {
-        thread->Suspend();
-    }
+    worker.Suspend();
 }
 
 void CZANFunction::ResumeWorker()
 {
-    if (!thread || !thread->IsRunning()) {
+    // A worker that has ended is replaced by a new one.
+    if (!worker.IsRunning()) {
         StartWorker();
     }
-    if (!thread) {
-        return;
-    }
-    // The marks are reset before the worker may run again: reset after the
-    // resume, they could wipe out a reading message the worker had already
-    // posted, and the next reading would then be posted a second time
-    // without the panel's acknowledgement.
-    readingPostPending = false;
-    pauseRequested = false;
     elapsedOrigin = voltora::platform::ProcessClockMs();
-    int previous;
-    do {
-        previous = thread->Resume();
-        if (previous == -1) {
-            return;
-        }
-    } while (previous != 0);
+    worker.Resume();
 }
 
 void CZANFunction::StopWorker()
 {
-    running = false;
-    if (thread) {
-        thread->RequestStop();
-        thread->Join();
-    }
+    worker.Stop();
 }
 
 bool CZANFunction::IsWorkerRunning() const
 {
-    return thread && thread->IsRunning();
+    return worker.IsRunning();
 }
 
 bool CZANFunction::IsWorkerParked() const
 {
-    return thread && thread->IsParked();
+    return worker.IsParked();
 }
 
 void CZANFunction::SetDefaultPollFloor(unsigned milliseconds)
 {
-    defaultPollFloorMs = milliseconds;
+    voltora::functions::AcquisitionWorker::SetDefaultPollFloor(milliseconds);
 }
 
 unsigned CZANFunction::DefaultPollFloor()
 {
-    return defaultPollFloorMs.load();
+    return voltora::functions::AcquisitionWorker::DefaultPollFloor();
 }

@@ -14,10 +14,70 @@ constexpr int kSpeedCount = 3;
 
 }  // namespace
 
-CZANRangedFunction::CZANRangedFunction(IFrontPanel* panel, const char* name,
-                                       const Commands& commands, const MenuIds& ids)
-    : CZANFunction(panel, name), commands_(commands), ids_(ids)
+CZANRangedFunction::CZANRangedFunction(IFrontPanel* frontPanel, const char* displayName,
+                                       const Commands& commands, const MenuIds& ids,
+                                       const Profile& profile)
+    : CZANFunction(frontPanel, displayName), commands_(commands), ids_(ids), profile_(profile)
 {
+}
+
+void CZANRangedFunction::Initialise()
+{
+    CZANFunction::Initialise();
+    BuildMenu(profile_.menu);
+
+    StartWorker();
+    readingText = "$INIT$";
+    SetRangeMode("Manual");
+    unit = profile_.unit;
+    SetRangeText(profile_.initialRange);
+    if (ids_.speedItem != 0) {
+        speed = "Slow";
+    }
+
+    RegisterSetting("Rel", [this] { ApplyRel(); });
+    RegisterSetting("Range", [this] { ApplyRange(); });
+    if (ids_.speedItem != 0) {
+        RegisterSetting("Speed", [this] { ApplySpeed(); });
+    }
+    RegisterOwnSettings();
+}
+
+void CZANRangedFunction::LoadSettings()
+{
+    LoadRangeAndSpeed();
+    LoadOwnSettings();
+    LoadRel();
+    LoadMathInfo();
+    CZANFunction::LoadSettings();
+}
+
+void CZANRangedFunction::Activate()
+{
+    ShowRangeAndSpeed();
+    ShowOwnSettings();
+    Item(ids_.relItem)->ShowLeftRight(relState.Get());
+    ShowRootPage();
+    if (Panel() != nullptr) {
+        Panel()->SetViewsUnit(GetBaseUnit());
+    }
+}
+
+void CZANRangedFunction::SetRangeText(const std::string& text)
+{
+    rangeText = text;
+    for (const PrefixRule& rule : profile_.prefixRules) {
+        if (text.find(rule.text) != std::string::npos) {
+            unitPrefix = rule.prefix;
+            return;
+        }
+    }
+    unitPrefix = profile_.otherPrefix;
+}
+
+std::string CZANRangedFunction::GetBaseUnit()
+{
+    return profile_.baseUnit;
 }
 
 void CZANRangedFunction::LoadRangeAndSpeed()
@@ -37,8 +97,11 @@ void CZANRangedFunction::LoadRel()
     relValue = commands_.queryNullValue();
 }
 
-void CZANRangedFunction::ShowRangeAndSpeedOptions(const std::string& range, int rangeOption)
+void CZANRangedFunction::ShowRangeAndSpeed()
 {
+    const bool automatic = rangeMode == "Auto";
+    const std::string range = automatic ? std::string("Auto") : rangeText.Get();
+    const int rangeOption = automatic ? ids_.rangeAuto : MenuOptionFor(profile_.rangeOptions, range);
     Item(ids_.rangeItem)->SetValue(range);
     if (rangeOption != 0) {
         SelectOption(ids_.rangeAuto, ids_.rangeLast, rangeOption);
@@ -52,15 +115,6 @@ void CZANRangedFunction::ShowRangeAndSpeedOptions(const std::string& range, int 
         if (currentSpeed == kSpeedLabels[i]) {
             SelectOption(ids_.speedSlow, ids_.speedSlow + kSpeedCount - 1, ids_.speedSlow + i);
         }
-    }
-}
-
-void CZANRangedFunction::FinishActivate()
-{
-    Item(ids_.relItem)->ShowLeftRight(relState.Get());
-    ShowRootPage();
-    if (Panel() != nullptr) {
-        Panel()->SetViewsUnit(GetBaseUnit());
     }
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "functions/CZANFunction.h"
+#include "functions/MenuModel.h"
 #include "functions/MenuOption.h"
+
+#include <span>
 
 // The common ground of the functions with a range menu, an optional speed
 // menu ("Slow", "Middle", "Fast") and a relative value: DC and AC voltage,
@@ -36,6 +39,37 @@ public:
         int speedSlow;
     };
 
+    // A range label's unit prefix: the first rule whose text the label
+    // contains gives it.
+    struct PrefixRule {
+        const char* text;
+        const char* prefix;
+    };
+
+    // What else tells one function from another: its menu table, the labels
+    // of its range options, its units, the range it starts on and how a
+    // range label gives the unit prefix.
+    struct Profile {
+        std::span<const voltora::functions::MenuItemSpec> menu;
+        std::span<const MenuOption> rangeOptions;
+        const char* unit;          // the display's unit without prefix ("VDC")
+        const char* baseUnit;      // the views' unit ("V")
+        const char* initialRange;  // before the meter's settings are read
+        std::span<const PrefixRule> prefixRules;
+        const char* otherPrefix;   // when no rule applies
+    };
+
+    // Builds the menu, creates the worker, sets the start values and
+    // registers "Rel", "Range" and (with a speed menu) "Speed", then the
+    // function's own settings.
+    void Initialise() override;
+    // Reads back the range, speed, the function's own settings, the
+    // relative value and the math information, in this order.
+    void LoadSettings() override;
+    // The items show the settings read back; the root page is shown.
+    void Activate() override;
+    void SetRangeText(const std::string& text) override;
+    std::string GetBaseUnit() override;
     bool FetchReading() override;
     std::string GetValueText() override;
     std::string GetUnitText() override;
@@ -53,26 +87,20 @@ public:
 
 protected:
     CZANRangedFunction(IFrontPanel* panel, const char* name, const Commands& commands,
-                       const MenuIds& ids);
+                       const MenuIds& ids, const Profile& profile);
+
+    // The settings some functions have besides range, speed and relative
+    // value (a filter, the input impedance): registered in Initialise, read
+    // back in LoadSettings, shown in Activate.
+    virtual void RegisterOwnSettings() {}
+    virtual void LoadOwnSettings() {}
+    virtual void ShowOwnSettings() {}
 
     // Reads the range mode, the range and (with a speed menu) the speed
     // back from the meter, in this order.
     void LoadRangeAndSpeed();
     // Reads the relative-value state and value back from the meter.
     void LoadRel();
-
-    // Activate: the range and speed items show the meter's settings, and
-    // the matching options are marked.
-    template <std::size_t N>
-    void ShowRangeAndSpeed(const MenuOption (&rangeOptions)[N])
-    {
-        const bool automatic = rangeMode == "Auto";
-        const std::string range = automatic ? std::string("Auto") : rangeText.Get();
-        ShowRangeAndSpeedOptions(range,
-                                 automatic ? ids_.rangeAuto : MenuOptionFor(rangeOptions, range));
-    }
-    // Activate's end: the Rel item, the root page and the views' unit.
-    void FinishActivate();
 
     // The keys shared by all of them: the speed menu, "Rel", and a chosen
     // range or speed option. False for any other id.
@@ -99,8 +127,11 @@ protected:
     voltora::functions::SharedText speed;
 
 private:
-    void ShowRangeAndSpeedOptions(const std::string& range, int rangeOption);
+    // The range and speed items show the meter's settings, and the matching
+    // options are marked.
+    void ShowRangeAndSpeed();
 
     Commands commands_;
     MenuIds ids_;
+    Profile profile_;
 };

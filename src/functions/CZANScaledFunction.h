@@ -6,6 +6,8 @@
 // is on, the display shows the scaled value and the scale's unit.
 class CZANScaledFunction : public CZANRangedFunction {
 public:
+    // The ranged function's start, and the scale information is available.
+    void Initialise() override;
     std::string GetValueText() override;
     std::string GetUnitText() override;
     bool LoadMathInfo() override;
@@ -21,10 +23,18 @@ protected:
     // voltage); otherwise they keep theirs until the next function or
     // math-mode change.
     CZANScaledFunction(IFrontPanel* panel, const char* name, const Commands& commands,
-                       const MenuIds& ids, bool tellViewsUnit);
+                       const MenuIds& ids, const Profile& profile, bool tellViewsUnit);
 
     MathInfo mathInfo;  // user-interface thread only
 
 private:
+    static bool LoadScaleInfo(MathInfo& info);
+    void SendScaleSetting(bool (*command)(int), int value, int& field);
+    // Sends the scale function ("DB" or anything else for "DBM"); unitText
+    // becomes "dB" or "dBm"; `tellViews` gives it to the views' unit.
+    void SendScaleFunction(MathInfo& info, const std::string& text, bool tellViews);
+    // The scaled reading: two decimals, "m" in info.prefix below 1.
+    static std::string FormatScaledReading(const std::string& reading, MathInfo& info);
+
     bool tellViewsUnit_;
 };

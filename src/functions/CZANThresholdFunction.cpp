@@ -1,21 +1,22 @@
 #include "functions/CZANThresholdFunction.h"
 
+#include "functions/MenuRows.h"
 #include "platform/Clock.h"
 #include "scpi/Commands.h"
 
 using voltora::platform::SleepMs;
 using namespace voltora::scpi;
 
-CZANThresholdFunction::CZANThresholdFunction(IFrontPanel* panel, const char* name,
+CZANThresholdFunction::CZANThresholdFunction(IFrontPanel* frontPanel, const char* displayName,
                                              const char* thresholdUnit, int thresholdLimit,
-                                             int initialThreshold, const char* displayUnit,
-                                             int beeperItem, int thresholdItem)
-    : CZANFunction(panel, name),
-      beeperItem(beeperItem),
+                                             int startThreshold, const char* displayUnit,
+                                             int beeperItemId, int thresholdItemId)
+    : CZANFunction(frontPanel, displayName),
+      beeperItem(beeperItemId),
       entry(thresholdUnit, thresholdLimit),
-      initialThreshold(initialThreshold),
+      initialThreshold(startThreshold),
       unit(displayUnit),
-      thresholdItem(thresholdItem)
+      thresholdItem(thresholdItemId)
 {
 }
 
@@ -23,8 +24,12 @@ void CZANThresholdFunction::Initialise()
 {
     CZANFunction::Initialise();
 
-    AddMenuItem(beeperItem, 0, "", "Beeper", "", "On", "Off", kLeftRightItem);
-    AddMenuItem(thresholdItem, 1, "Threshold", "", "", "", "", kPlainItem);
+    // The same two rows for continuity and the diode test, under their ids.
+    const voltora::functions::MenuItemSpec rows[] = {
+        voltora::functions::menu_rows::Switch(beeperItem, 0, "Beeper", "On", "Off"),
+        voltora::functions::menu_rows::Option(thresholdItem, 1, "Threshold"),
+    };
+    BuildMenu(rows);
 
     StartWorker();
     readingText = "open";
@@ -110,9 +115,4 @@ std::string CZANThresholdFunction::GetEntryText()
 int CZANThresholdFunction::GetEntryCursor()
 {
     return entry.Cursor();
-}
-
-void CZANThresholdFunction::GetEntryRect(PanelRect& rect)
-{
-    rect = PanelRect{108, 207, 216, 225};
 }

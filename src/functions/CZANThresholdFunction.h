@@ -23,7 +23,6 @@ public:
     bool IsEntryActive() override;
     std::string GetEntryText() override;
     int GetEntryCursor() override;
-    void GetEntryRect(PanelRect& rect) override;
 
     std::string GetBeeper() const { return beeper.Get(); }
     std::string GetThreshold() const { return threshold.Get(); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 // One option of a soft-key option group: the label the meter's setting reads
@@ -13,6 +14,17 @@ struct MenuOption {
 // The item id of the option labelled `label` (exact comparison), 0 if none.
 template <std::size_t N>
 int MenuOptionFor(const MenuOption (&options)[N], std::string_view label)
+{
+    for (const MenuOption& option : options) {
+        if (label == option.label) {
+            return option.id;
+        }
+    }
+    return 0;
+}
+
+// The same over a table whose length is known only at run time.
+inline int MenuOptionFor(std::span<const MenuOption> options, std::string_view label)
 {
     for (const MenuOption& option : options) {
         if (label == option.label) {

@@ -7,8 +7,9 @@
 
 namespace voltora::functions {
 
-ReadingLog::ReadingLog(int fd, bool ownsFd, std::string header, Options options, EndCallback onEnd)
-    : fd(fd), ownsFd(ownsFd), options(options), onEnd(std::move(onEnd)), header(std::move(header)),
+ReadingLog::ReadingLog(int file, bool ownsFile, std::string headerText, Options logOptions,
+                       EndCallback endCallback)
+    : fd(file), ownsFd(ownsFile), options(logOptions), onEnd(std::move(endCallback)), header(std::move(headerText)),
       start(std::chrono::steady_clock::now()), lastSync(start)
 {
     writer = std::thread([this] { Run(); });

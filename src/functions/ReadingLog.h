@@ -47,8 +47,8 @@ public:
     // Writes `header` and starts the writer. `fd` is written to and, when
     // `ownsFd`, closed at the end.
     ReadingLog(int fd, bool ownsFd, std::string header, Options options, EndCallback onEnd = {});
-    ReadingLog(int fd, bool ownsFd, std::string header, EndCallback onEnd = {})
-        : ReadingLog(fd, ownsFd, std::move(header), Options(), std::move(onEnd))
+    ReadingLog(int file, bool ownsFile, std::string headerText, EndCallback endCallback = {})
+        : ReadingLog(file, ownsFile, std::move(headerText), Options(), std::move(endCallback))
     {
     }
     // Ends the log ("logging stopped") if nobody did, and joins the writer.

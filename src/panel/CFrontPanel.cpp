@@ -211,7 +211,7 @@ void CFrontPanel::ChooseSensor(std::uintptr_t wParam, std::intptr_t lParam)
     const auto* name = reinterpret_cast<const std::wstring*>(lParam);
     // The dialog is modeless: the user may have left the temperature function
     // before confirming; the choice belongs to that function only.
-    auto* temperature = dynamic_cast<CZANFunctionTemperature*>(current);
+    auto* temperature = current->TemperatureDisplay();
     if (name == nullptr || temperature == nullptr) {
         return;
     }

@@ -207,7 +207,7 @@ void CFrontPanel::Stop()
 
 void CFrontPanel::ClearCurrentRunningFlag()
 {
-    current->running = false;
+    current->RequestWorkerStop();
 }
 
 void CFrontPanel::CloseSession()

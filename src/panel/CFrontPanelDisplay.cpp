@@ -38,12 +38,7 @@ void CFrontPanel::SetControlText(SkinControl* control, const std::string& text)
 void CFrontPanel::RefreshDisplay()
 {
     Controls& c = *controls;
-    PanelRect entryRect;
-    if (c.entry != nullptr) {
-        const QRect rect = c.entry->Rect();
-        entryRect = {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
-    }
-    voltora::panel::DisplayLayout layout = voltora::panel::ComputeDisplayLayout(*current, shift, entryRect);
+    voltora::panel::DisplayLayout layout = voltora::panel::ComputeDisplayLayout(*current, shift);
     if (!HasLiveReading()) {
         // No reading of this connection yet: the start marker, not a value
         // left from an earlier connection or function.
@@ -88,7 +83,7 @@ void CFrontPanel::RefreshDisplay()
         }
     }
 
-    const PanelRect& box = layout.displayBox;
+    const voltora::panel::PanelRect& box = layout.displayBox;
     if (c.main != nullptr) {
         c.main->SetRect(box.left, box.top, box.right, box.bottom);
     }

@@ -1,27 +1,13 @@
 #include "panel/DisplayLayout.h"
 
-#include "functions/CZANFunctionTemperature.h"
-
 namespace voltora::panel {
-namespace {
-
-// The display of the temperature function depends on its display mode.
-CZANFunctionTemperature* AsTemperature(CZANFunction& function)
-{
-    if (function.name != kTemperatureName) {
-        return nullptr;
-    }
-    return dynamic_cast<CZANFunctionTemperature*>(&function);
-}
-
-}  // namespace
 
 int TitleRight(int widthWithoutLastCharacter)
 {
     return 92 + widthWithoutLastCharacter;
 }
 
-DisplayLayout ComputeDisplayLayout(CZANFunction& function, bool shift, const PanelRect& entryRect)
+DisplayLayout ComputeDisplayLayout(CZANFunction& function, bool shift)
 {
     DisplayLayout layout;
     layout.title = function.name.Get();
@@ -29,15 +15,16 @@ DisplayLayout ComputeDisplayLayout(CZANFunction& function, bool shift, const Pan
     layout.entryVisible = entryActive;
     layout.shiftVisible = shift;
 
-    if (CZANFunctionTemperature* temperature = AsTemperature(function)) {
+    // The display of the temperature function depends on its display mode.
+    if (functions::ITemperatureDisplay* temperature = function.TemperatureDisplay()) {
         const std::string mode = temperature->GetDisplayMode();
         layout.range.clear();
         if (mode == kMeasuredValueMode) {
             layout.value = temperature->GetMeasuredValueText();
             layout.unit = temperature->GetMeasuredUnitText();
         } else {
-            layout.value = temperature->GetValueText();
-            layout.unit = temperature->GetUnitText();
+            layout.value = function.GetValueText();
+            layout.unit = function.GetUnitText();
             if (mode != kTempValueMode) {
                 // "All": the raw sensor value in a strip under a smaller display.
                 layout.measuredStripVisible = true;
@@ -62,9 +49,7 @@ DisplayLayout ComputeDisplayLayout(CZANFunction& function, bool shift, const Pan
         const int boxHeight = layout.displayBox.bottom - layout.displayBox.top;
         layout.rangeRow = boxHeight - kTextRowHeight - kTextRowMargin;
         layout.unitRow = layout.rangeRow;
-        PanelRect rect = entryRect;
-        function.GetEntryRect(rect);
-        layout.entryRect = rect;
+        layout.entryRect = kEntryPopupRect;
     }
     return layout;
 }
@@ -72,14 +57,15 @@ DisplayLayout ComputeDisplayLayout(CZANFunction& function, bool shift, const Pan
 ReadingTexts ComputeReadingTexts(CZANFunction& function)
 {
     ReadingTexts texts;
-    if (CZANFunctionTemperature* temperature = AsTemperature(function)) {
+    // The display of the temperature function depends on its display mode.
+    if (functions::ITemperatureDisplay* temperature = function.TemperatureDisplay()) {
         const std::string mode = temperature->GetDisplayMode();
         if (mode == kMeasuredValueMode) {
             texts.value = temperature->GetMeasuredValueText();
             texts.unit = temperature->GetMeasuredUnitText();
         } else {
-            texts.value = temperature->GetValueText();
-            texts.unit = temperature->GetUnitText();
+            texts.value = function.GetValueText();
+            texts.unit = function.GetUnitText();
             if (mode != kTempValueMode) {
                 texts.measuredValue = temperature->GetMeasuredValueText();
                 texts.measuredUnit = temperature->GetMeasuredUnitText();

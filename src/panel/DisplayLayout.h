@@ -10,9 +10,19 @@
 // reading. Texts are narrow (tokens not yet replaced).
 namespace voltora::panel {
 
-inline constexpr const char* kTemperatureName = "Temperature";
 inline constexpr const char* kTempValueMode = "Temp Val";
 inline constexpr const char* kMeasuredValueMode = "Meas Val";
+
+// A rectangle in panel pixels.
+struct PanelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// The numeric entry popup's place while a function's entry is active.
+inline constexpr PanelRect kEntryPopupRect{108, 207, 216, 225};
 
 // The title box: left 72, top 57, bottom 87; its right edge depends on the
 // width of the name without its last character.
@@ -45,9 +55,8 @@ struct DisplayLayout {
     int unitRow = 101;   // LabelUnit at (284, unitRow)
 };
 
-// The layout of a display refresh of `function`. `entryRect` is the popup's
-// current rectangle, which a function without an entry leaves unchanged.
-DisplayLayout ComputeDisplayLayout(CZANFunction& function, bool shift, const PanelRect& entryRect);
+// The layout of a display refresh of `function`.
+DisplayLayout ComputeDisplayLayout(CZANFunction& function, bool shift);
 
 // The texts of one reading.
 struct ReadingTexts {

@@ -58,7 +58,7 @@ TEST_F(DCVCommandsTest, RelativeValueIsClampedAndWrittenWithTwelveDecimals)
     ASSERT_EQ(shown.size(), std::size(cases));
     EXPECT_FALSE(shown.back().fromWorker);  // shown directly on the user-interface thread
     EXPECT_EQ(shown.back().state, "Off");
-    EXPECT_FALSE(function.pauseRequested);
+    EXPECT_FALSE(function.IsPauseRequested());
 }
 
 TEST_F(DCVCommandsTest, AcceptedRelIsHandedToThePanelWithoutWaitingForIt)
@@ -198,7 +198,7 @@ TEST_F(DCVCommandsTest, SamplesPerTriggerRestartsAcquisitionAndTheTrend)
     function.SetSamplesPerTrigger("10");
     EXPECT_EQ(meter.Writes(), (std::vector<std::string>{"SAMP:COUN 10", "INIT"}));
     EXPECT_TRUE(trendRestartPending);
-    EXPECT_FALSE(function.pauseRequested);
+    EXPECT_FALSE(function.IsPauseRequested());
     trendRestartPending = false;
 
     meter.ClearWrites();

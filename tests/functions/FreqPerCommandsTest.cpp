@@ -186,7 +186,7 @@ TEST_F(FreqPerCommandsTest, RelativeValueIsClampedToOnePointTwoMegahertz)
         EXPECT_EQ(meter.Writes(), (Texts{c.sent, "FREQ:NULL:VALUE?"})) << c.typed;
     }
     EXPECT_EQ(function.GetRelValue(), "+1.00000000E+01\n");
-    EXPECT_FALSE(function.pauseRequested);
+    EXPECT_FALSE(function.IsPauseRequested());
 }
 
 TEST_F(FreqPerCommandsTest, TheQuietWorkerAnnouncesEachReadingOnce)

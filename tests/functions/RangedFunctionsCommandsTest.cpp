@@ -296,7 +296,7 @@ TEST(RangedFunctionsCommands, RelativeValueIsClampedToEachFunctionsLimit)
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_FALSE(shown[0].fromWorker);
         EXPECT_EQ(shown[0].value, "+7.0E-03\n");
-        EXPECT_FALSE(f.pauseRequested);
+        EXPECT_FALSE(f.IsPauseRequested());
     }
 }
 

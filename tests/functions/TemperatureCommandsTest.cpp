@@ -254,5 +254,5 @@ TEST_F(TemperatureCommandsTest, RelativeValueIsClampedByTheUnit)
         EXPECT_EQ(meter.Writes(), (Texts{c.sent, "TEMP:NULL:VALUE?"})) << c.typed;
     }
     EXPECT_EQ(function.GetRelValue(), "+1.00000000E+00\n");
-    EXPECT_FALSE(function.pauseRequested);
+    EXPECT_FALSE(function.IsPauseRequested());
 }

@@ -193,7 +193,7 @@ protected:
     TrendSnapshot FetchTrend()
     {
         {
-            std::lock_guard<voltora::platform::CriticalSection> guard(function.lock);
+            std::lock_guard<voltora::platform::CriticalSection> guard(function.CycleLock());
             FetchTrendData(function);
         }
         TrendSnapshot snapshot;
@@ -290,7 +290,7 @@ TEST_F(ViewFetchTest, ATrendReplyCutByAFailedReadKeepsTheLastTrend)
     meter.SetReply("CALCulate:TRENd:CHARt:DATA?", "+1.0E+00,+2.0E+05,+3.0E+00,+4.0E+00\n");
     meter.CutNextReplyAfter("CALCulate:TRENd:CHARt:DATA?", 12);  // "+1.0E+00,+2."
     {
-        std::lock_guard<voltora::platform::CriticalSection> guard(function.lock);
+        std::lock_guard<voltora::platform::CriticalSection> guard(function.CycleLock());
         FetchTrendData(function);
     }
     EXPECT_EQ(TrendSnapshotNumber(), number);

@@ -262,7 +262,7 @@ TEST_F(WorkerTest, ClearingRunningEndsTheWorkerAfterItsCycle)
 {
     function.ResumeWorker();
     ASSERT_TRUE(WaitUntil([&] { return meter.Count("DATA:LAST?") >= 2; }));
-    function.running = false;
+    function.RequestWorkerStop();
     ASSERT_TRUE(WaitUntil([&] { return !function.IsWorkerRunning(); }));
 }
 
@@ -380,7 +380,7 @@ TEST_F(WorkerTest, OnlyAWorkerEndedByAFailedFetchTellsThePanel)
         subject.ResumeWorker();
         if (c.clearRunning) {
             ASSERT_TRUE(WaitUntil([&] { return meter.Count("DATA:LAST?") >= 2; }));
-            subject.running = false;
+            subject.RequestWorkerStop();
         }
         ASSERT_TRUE(WaitUntil([&] { return !subject.IsWorkerRunning(); }));
         EXPECT_EQ(own.Count(WM_PANEL_WORKER_ENDED), c.expectedEndMessages);

@@ -211,7 +211,7 @@ TEST_F(FrontPanelMeterTest, LimitsAreSentAndReadBackIntoTheLimitsRecord)
     const functions::MathSettings limits = functions::GetMathSettings();
     EXPECT_DOUBLE_EQ(limits.lowerLimit, -0.25);
     EXPECT_DOUBLE_EQ(limits.upperLimit, 2.5);
-    EXPECT_FALSE(panel->CurrentFunction()->pauseRequested);
+    EXPECT_FALSE(panel->CurrentFunction()->IsPauseRequested());
 }
 
 TEST_F(FrontPanelMeterTest, SampleCountAndTrendModeGoToTheCurrentFunction)
@@ -248,7 +248,7 @@ TEST_F(FrontPanelMeterTest, ClosingSendsRefreshAndClosesTheConnection)
     meter.ClearTranscript();
     panel->CloseSession();
     EXPECT_FALSE(CConectWithNI::Instance()->IsConnected());
-    EXPECT_FALSE(panel->CurrentFunction()->running);
+    EXPECT_FALSE(panel->CurrentFunction()->IsWorkerRunRequested());
     EXPECT_EQ(WithoutPolling(meter.Transcript()), (Texts{"REFresh"}));
     panel.reset();  // joins the worker
 }

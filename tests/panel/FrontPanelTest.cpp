@@ -367,7 +367,7 @@ TEST_F(FrontPanelTest, RunAndCloseDoNothingWhileNotConnected)
     EXPECT_FALSE(panel.IsRunning());
     EXPECT_FALSE(Control("LabelStop").IsVisible());
     panel.CloseSession();
-    EXPECT_TRUE(panel.CurrentFunction()->running) << "not connected: close leaves the worker alone";
+    EXPECT_TRUE(panel.CurrentFunction()->IsWorkerRunRequested()) << "not connected: close leaves the worker alone";
 }
 
 TEST(FrontPanelStartTest, CreatingThePanelSendsNothing)

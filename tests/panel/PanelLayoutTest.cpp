@@ -10,6 +10,7 @@
 #include "functions/CZANFunctionCont.h"
 #include "functions/CZANFunctionDCI.h"
 #include "functions/CZANFunctionDCV.h"
+#include "functions/CZANFunctionDiode.h"
 #include "functions/CZANFunctionTemperature.h"
 #include "functions/IFrontPanel.h"
 
@@ -223,7 +224,7 @@ TEST_F(DisplayLayoutTest, TitleBoxGrowsWithTheName)
 TEST_F(DisplayLayoutTest, RangedFunctionShowsRangeModeAndRange)
 {
     auto dcv = Make<CZANFunctionDCV>();
-    const DisplayLayout layout = ComputeDisplayLayout(*dcv, true, PanelRect{1, 2, 3, 4});
+    const DisplayLayout layout = ComputeDisplayLayout(*dcv, true);
     EXPECT_EQ(layout.title, "DC Voltage");
     EXPECT_EQ(layout.value, "$INIT$");
     EXPECT_EQ(layout.range, "Manual 200mV");
@@ -240,7 +241,7 @@ TEST_F(DisplayLayoutTest, RangedFunctionShowsRangeModeAndRange)
 TEST_F(DisplayLayoutTest, EntryFunctionShrinksTheDisplayAndPlacesThePopup)
 {
     auto cont = Make<CZANFunctionCont>();
-    const DisplayLayout layout = ComputeDisplayLayout(*cont, false, PanelRect{1, 2, 3, 4});
+    const DisplayLayout layout = ComputeDisplayLayout(*cont, false);
     EXPECT_TRUE(layout.entryVisible);
     EXPECT_FALSE(layout.shiftVisible);
     EXPECT_EQ(layout.displayBox.bottom, 205);
@@ -257,6 +258,18 @@ TEST_F(DisplayLayoutTest, EntryFunctionShrinksTheDisplayAndPlacesThePopup)
     }
 }
 
+TEST_F(DisplayLayoutTest, DiodeEntryPopupSitsWhereContinuitysDoes)
+{
+    auto diode = Make<CZANFunctionDiode>();
+    const DisplayLayout layout = ComputeDisplayLayout(*diode, false);
+    EXPECT_TRUE(layout.entryVisible);
+    ASSERT_TRUE(layout.entryRect.has_value());
+    EXPECT_EQ(layout.entryRect->left, 108);
+    EXPECT_EQ(layout.entryRect->top, 207);
+    EXPECT_EQ(layout.entryRect->right, 216);
+    EXPECT_EQ(layout.entryRect->bottom, 225);
+}
+
 TEST_F(DisplayLayoutTest, TemperatureDisplayModesChooseValuesAndLayout)
 {
     auto temperature = Make<CZANFunctionTemperature>();
@@ -264,7 +277,7 @@ TEST_F(DisplayLayoutTest, TemperatureDisplayModesChooseValuesAndLayout)
     temperature->SetMeasuredValueText("0.000923000000");
 
     // "All" (the start value): temperature above, raw value in the strip.
-    DisplayLayout all = ComputeDisplayLayout(*temperature, false, {});
+    DisplayLayout all = ComputeDisplayLayout(*temperature, false);
     EXPECT_EQ(all.range, "");
     EXPECT_EQ(all.value, temperature->GetValueText());
     EXPECT_EQ(all.unit, temperature->GetUnitText());
@@ -278,7 +291,7 @@ TEST_F(DisplayLayoutTest, TemperatureDisplayModesChooseValuesAndLayout)
     EXPECT_NE(all.value, all.measuredValue.value());
 
     temperature->OnMenuItem(CZANFunctionTemperature::kDisplayMeasured);
-    const DisplayLayout measured = ComputeDisplayLayout(*temperature, false, {});
+    const DisplayLayout measured = ComputeDisplayLayout(*temperature, false);
     EXPECT_EQ(measured.value, temperature->GetMeasuredValueText());
     EXPECT_EQ(measured.unit, temperature->GetMeasuredUnitText());
     EXPECT_FALSE(measured.measuredStripVisible);
@@ -286,7 +299,7 @@ TEST_F(DisplayLayoutTest, TemperatureDisplayModesChooseValuesAndLayout)
     EXPECT_EQ(measured.valueRow, 26);
 
     temperature->OnMenuItem(CZANFunctionTemperature::kDisplayTemperature);
-    const DisplayLayout tempOnly = ComputeDisplayLayout(*temperature, false, {});
+    const DisplayLayout tempOnly = ComputeDisplayLayout(*temperature, false);
     EXPECT_EQ(tempOnly.value, temperature->GetValueText());
     EXPECT_FALSE(tempOnly.measuredStripVisible);
     EXPECT_FALSE(tempOnly.measuredValue.has_value());

@@ -194,7 +194,7 @@ protected:
         function.Initialise();
         host.function = &function;
         meter.OnMessage([this](const std::string& message) {
-            underLock.push_back(function.pauseRequested && LockHeldElsewhere(function));
+            underLock.push_back(function.IsPauseRequested() && LockHeldElsewhere(function));
             (void)message;
         });
         meter.ClearWrites();
@@ -248,7 +248,7 @@ TEST_F(HistogramCommandTest, BinningControlsSendTheirCommandsUnderTheFunctionsLo
                                   "CALCulate:TRANsform:HISTogram:RANGe:AUTO 1",
                               }));
     EXPECT_EQ(underLock, std::vector<bool>(9, true));
-    EXPECT_FALSE(function.pauseRequested);
+    EXPECT_FALSE(function.IsPauseRequested());
 }
 
 TEST_F(HistogramCommandTest, ABoundThatIsNotANumberIsRefusedWithAMessage)

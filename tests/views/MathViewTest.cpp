@@ -285,7 +285,7 @@ TEST_F(MathViewTest, ClearReadingsSendsTheClearUnderTheFunctionsLock)
     bool locked = false;
     meter.OnMessage([&](const std::string& message) {
         if (message == "CALCulate:AVERage:CLEar") {
-            paused = function.pauseRequested;
+            paused = function.IsPauseRequested();
             locked = LockHeldElsewhere(function);
         }
     });
@@ -297,7 +297,7 @@ TEST_F(MathViewTest, ClearReadingsSendsTheClearUnderTheFunctionsLock)
     EXPECT_TRUE(locked);
     EXPECT_TRUE(trendRestartPending);
     EXPECT_EQ(host.elapsedRestarts, 1);
-    EXPECT_FALSE(function.pauseRequested);
+    EXPECT_FALSE(function.IsPauseRequested());
     EXPECT_FALSE(LockHeldElsewhere(function));
     trendRestartPending = false;
     function.StopWorker();

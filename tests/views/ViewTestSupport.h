@@ -30,9 +30,9 @@ inline bool LockHeldElsewhere(CZANFunction& function)
 {
     bool taken = false;
     std::thread probe([&] {
-        taken = function.lock.try_lock();
+        taken = function.CycleLock().try_lock();
         if (taken) {
-            function.lock.unlock();
+            function.CycleLock().unlock();
         }
     });
     probe.join();
