@@ -58,7 +58,7 @@ std::vector<std::string> CZANApp::Arguments(int argc, char** argv)
     return arguments;
 }
 
-int CZANApp::Run(int argc, char** argv)
+int CZANApp::Run(int argc, char** argv, CConectWithNI& connection)
 {
     // The program's options are checked, and --help and --version answered,
     // before the toolkit needs a display.
@@ -92,7 +92,7 @@ int CZANApp::Run(int argc, char** argv)
 
     int exitCode = 0;
     {
-        CZANDlg window(hooks, &messages);
+        CZANDlg window(connection, hooks, &messages);
         if (!options.resource.empty()) {
             window.ConnectWhenShown(options.resource);
         }

@@ -1,6 +1,9 @@
 #include "app/CZANApp.h"
+#include "link/CConectWithNI.h"
 
 int main(int argc, char** argv)
 {
-    return CZANApp::Run(argc, argv);
+    // The one place of the desktop program that obtains the connection; the
+    // main window hands it on to the panel, the functions and the dialogs.
+    return CZANApp::Run(argc, argv, *CConectWithNI::Instance());
 }

@@ -24,7 +24,8 @@ using voltora::panel::KeyRole;
 using voltora::panel::PanelEvent;
 using voltora::panel::SkinControl;
 
-CFrontPanel::CFrontPanel(QWidget* parent) : SkinWindow(parent)
+CFrontPanel::CFrontPanel(IConnection& connection, QWidget* parent)
+    : SkinWindow(parent), connection(connection)
 {
     setObjectName(QStringLiteral("ZAN900"));
     LoadSkin();

@@ -17,6 +17,7 @@
 #include <vector>
 
 class CZANFunction;
+class IConnection;
 
 namespace voltora::panel {
 class SkinControl;
@@ -42,8 +43,9 @@ class CFrontPanel : public voltora::panel::SkinWindow,
     Q_OBJECT
 public:
     // Loads the skin, creates the function objects, makes DC voltage current
-    // and draws it. Nothing is sent to the meter.
-    explicit CFrontPanel(QWidget* parent = nullptr);
+    // and draws it. Nothing is sent to the meter. `connection` is the session
+    // the panel and its functions work on; it outlives the panel.
+    explicit CFrontPanel(IConnection& connection, QWidget* parent = nullptr);
     // Ends every worker before the function objects go.
     ~CFrontPanel() override;
 
@@ -67,6 +69,7 @@ public:
     // Calls the opener installed with SetSensorDialogOpener (the main window's
     // sensor dialog: created on first use, then shown and centred).
     void OpenSensorDialog() override;
+    IConnection& Connection() override { return connection; }
     void SetSensorDialogOpener(std::function<void()> opener) { sensorDialogOpener = std::move(opener); }
 
     // ---- What the views ask (IViewHost) ----------------------------------------
@@ -159,7 +162,7 @@ private:
     void ToggleShift(const std::string& marker);
     void RunStop();
     void ShowStopped();
-    static bool IsConnected();
+    bool IsConnected() const;
     void OnWorkerEnded();
     // From now on only readings fetched later count as live.
     void ForgetReadings();
@@ -170,6 +173,7 @@ private:
     voltora::panel::SkinControl* Control(const QString& name) const;
     void SetControlText(voltora::panel::SkinControl* control, const std::string& text);
 
+    IConnection& connection;
     bool shift = false;
     std::vector<voltora::panel::SoftKeyNameSet> softKeyNames;
     voltora::panel::FunctionTable functions;

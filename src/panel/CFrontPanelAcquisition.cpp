@@ -8,7 +8,7 @@
 
 #include "functions/CZANFunction.h"
 #include "functions/MathSettings.h"
-#include "link/CConectWithNI.h"
+#include "link/IConnection.h"
 #include "platform/Clock.h"
 #include "scpi/AcquisitionCommands.h"
 #include "scpi/MathCommands.h"
@@ -27,14 +27,14 @@ constexpr const char* kPanelCodeCommand = "$$SY_FP 21,0";
 
 }  // namespace
 
-bool CFrontPanel::IsConnected()
+bool CFrontPanel::IsConnected() const
 {
-    return CConectWithNI::Instance()->IsConnected();
+    return connection.IsConnected();
 }
 
 void CFrontPanel::SendPanelCommand(const std::string& text)
 {
-    CConectWithNI::Instance()->Write(text.c_str());
+    connection.Write(text.c_str());
     voltora::platform::SleepMs(kPanelCommandPauseMs);
 }
 
@@ -214,8 +214,8 @@ void CFrontPanel::CloseSession()
         return;
     }
     ClearCurrentRunningFlag();
-    CConectWithNI::Instance()->Write(kRefreshCommand);
-    CConectWithNI::Instance()->Close();
+    connection.Write(kRefreshCommand);
+    connection.Close();
 }
 
 void CFrontPanel::ApplySampleCount(const std::string& text)
