@@ -38,7 +38,7 @@ class IConnection;
 class CFrontPanel : public voltora::panel::SkinWindow,
                     public IFrontPanel,
                     public IViewHost,
-                    public IZANMenuListener,
+                    public voltora::panel::IZANMenuListener,
                     private voltora::panel::PanelSession::Listener {
     Q_OBJECT
 public:
