@@ -58,9 +58,9 @@ QFrame* BlackLine(QWidget* parent, const QRect& rect)
 
 }  // namespace
 
-CZANDlg::CZANDlg(CConectWithNI& connection, voltora::app::ShellHooks hooks, voltora::app::MessageQueue* messages,
+CZANDlg::CZANDlg(CConectWithNI& link, voltora::app::ShellHooks hooks, voltora::app::MessageQueue* messages,
                  QWidget* parent)
-    : QDialog(parent), connection(connection), hooks(std::move(hooks)), messages(messages)
+    : QDialog(parent), connection(link), hooks(std::move(hooks)), messages(messages)
 {
     setWindowTitle(QStringLiteral("Voltora"));
     setWindowIcon(voltora::app::ProgramIcon());

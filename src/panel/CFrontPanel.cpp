@@ -24,9 +24,9 @@ constexpr int kCornerEllipse = 15;
 using voltora::panel::KeyRole;
 using voltora::panel::SkinControl;
 
-CFrontPanel::CFrontPanel(IConnection& connection, QWidget* parent)
+CFrontPanel::CFrontPanel(IConnection& link, QWidget* parent)
     : SkinWindow(parent),
-      connection(connection),
+      connection(link),
       pump([this](int message, std::uintptr_t wParam,
                   std::intptr_t lParam) { return HandleMessage(message, wParam, lParam); },
            [this](const std::string& state, const std::string& value) { ShowRelValue(state, value); })

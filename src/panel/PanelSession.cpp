@@ -95,7 +95,7 @@ void PanelSession::SwitchFunction(const std::string& keyWord)
     // on this thread run its event loop); the listener holds keys clicked
     // meanwhile.
     struct BusyScope {
-        explicit BusyScope(PanelSession& session) : session(session), outer(session.busy_)
+        explicit BusyScope(PanelSession& owner) : session(owner), outer(owner.busy_)
         {
             if (!outer) {
                 session.busy_ = true;

@@ -33,7 +33,7 @@ using voltora::panel::PanelSession;
 // Records what is written; answers nothing.
 class FakeConnection : public IConnection {
 public:
-    explicit FakeConnection(bool connected) : connected(connected) {}
+    explicit FakeConnection(bool open) : connected(open) {}
 
     bool Open(const char*) override { return connected = true; }
     bool Close() override
