@@ -2,6 +2,7 @@
 #include "app/CZANDlg.h"
 #include "app/MessageQueue.h"
 #include "app/ShellHooks.h"
+#include "link/CConectWithNI.h"
 #include "panel/CFrontPanel.h"
 
 #include <QApplication>
@@ -45,7 +46,7 @@ void BM_MainWindowToFirstPanelPaint(benchmark::State& state)
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
-        auto window = std::make_unique<CZANDlg>(hooks, &messages);
+        auto window = std::make_unique<CZANDlg>(*CConectWithNI::Instance(), hooks, &messages);
         PaintWatch watch(window->Panel());
         window->show();
         while (!watch.Painted()) {

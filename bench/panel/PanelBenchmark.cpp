@@ -48,7 +48,7 @@ bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 // A panel with a bar meter and a shown math view, as the program starts.
 struct PanelWithViews {
-    CFrontPanel panel;
+    CFrontPanel panel{*CConectWithNI::Instance()};
     CDlgZANMath math{&panel};
     CDlgBarMeter bar{&panel};
 

@@ -1,7 +1,7 @@
 #include "app/CDlgDelay.h"
 
 #include "app/AcquisitionTexts.h"
-#include "link/CConectWithNI.h"
+#include "link/IConnection.h"
 #include "scpi/Commands.h"
 #include "views/TemplateBuilder.h"
 
@@ -17,7 +17,7 @@ using voltora::app::kDelayUnits;
 using voltora::app::kSecondsUnit;
 using namespace voltora::scpi;
 
-CDlgDelay::CDlgDelay(QWidget* parent) : QDialog(parent)
+CDlgDelay::CDlgDelay(IConnection& connection, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Delay"));
     voltora::views::TemplateBuilder build(this);
@@ -44,12 +44,12 @@ CDlgDelay::CDlgDelay(QWidget* parent) : QDialog(parent)
     }
     unitList->setCurrentIndex(kSecondsUnit);
     EnableValue(false);
-    LoadFromMeter();
+    LoadFromMeter(connection);
 }
 
-void CDlgDelay::LoadFromMeter()
+void CDlgDelay::LoadFromMeter(IConnection& connection)
 {
-    if (!CConectWithNI::Instance()->IsConnected()) {
+    if (!connection.IsConnected()) {
         autoRadio->setEnabled(false);
         manualRadio->setEnabled(false);
         okButton->setEnabled(false);

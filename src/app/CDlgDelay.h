@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class IConnection;
+
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -23,12 +25,13 @@ public:
         kValueEdit = 1029,
     };
 
-    explicit CDlgDelay(QWidget* parent = nullptr);
+    // `connection` tells whether a meter is there to read from.
+    explicit CDlgDelay(IConnection& connection, QWidget* parent = nullptr);
 
     void accept() override;
 
 private:
-    void LoadFromMeter();
+    void LoadFromMeter(IConnection& connection);
     void EnableValue(bool enable);
 
     QPushButton* okButton = nullptr;

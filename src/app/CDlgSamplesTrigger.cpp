@@ -1,7 +1,7 @@
 #include "app/CDlgSamplesTrigger.h"
 
 #include "app/AcquisitionTexts.h"
-#include "link/CConectWithNI.h"
+#include "link/IConnection.h"
 #include "scpi/Commands.h"
 #include "views/TemplateBuilder.h"
 
@@ -11,7 +11,7 @@
 
 using namespace voltora::scpi;
 
-CDlgSamplesTrigger::CDlgSamplesTrigger(QWidget* parent) : QDialog(parent)
+CDlgSamplesTrigger::CDlgSamplesTrigger(IConnection& connection, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Samples/Trigger"));
     voltora::views::TemplateBuilder build(this);
@@ -29,7 +29,7 @@ CDlgSamplesTrigger::CDlgSamplesTrigger(QWidget* parent) : QDialog(parent)
     connect(okButton, &QPushButton::clicked, this, &CDlgSamplesTrigger::accept);
     connect(cancelButton, &QPushButton::clicked, this, &CDlgSamplesTrigger::reject);
 
-    if (CConectWithNI::Instance()->IsConnected()) {
+    if (connection.IsConnected()) {
         countEdit->setText(
             QString::fromStdString(voltora::app::SampleCountShownText(QuerySampleCount())));
     } else {

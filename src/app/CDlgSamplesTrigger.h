@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class IConnection;
+
 #include <string>
 
 class QLabel;
@@ -23,7 +25,8 @@ public:
         kMessageText = 1031,
     };
 
-    explicit CDlgSamplesTrigger(QWidget* parent = nullptr);
+    // `connection` tells whether a meter is there to read from.
+    explicit CDlgSamplesTrigger(IConnection& connection, QWidget* parent = nullptr);
 
     // The count typed, after OK.
     const std::string& SampleCountText() const { return sampleCount; }

@@ -1,7 +1,7 @@
 #include "app/CDlgTempSensor.h"
 
 #include "app/SensorPoints.h"
-#include "link/CConectWithNI.h"
+#include "link/IConnection.h"
 #include "scpi/Commands.h"
 #include "views/TemplateBuilder.h"
 
@@ -38,7 +38,7 @@ constexpr std::size_t kMaxNameBytes = 255;
 
 }  // namespace
 
-CDlgTempSensor::CDlgTempSensor(QWidget* parent) : QDialog(parent)
+CDlgTempSensor::CDlgTempSensor(IConnection& connection, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Select Sensor"));
     voltora::views::TemplateBuilder build(this);
@@ -77,7 +77,7 @@ CDlgTempSensor::CDlgTempSensor(QWidget* parent) : QDialog(parent)
     connect(typeList, &QListWidget::currentRowChanged, this, &CDlgTempSensor::OnTypeChanged);
     connect(sensorList, &QListWidget::currentRowChanged, this, &CDlgTempSensor::OnSensorChanged);
 
-    if (!CConectWithNI::Instance()->IsConnected()) {
+    if (!connection.IsConnected()) {
         return;  // the dialog stays empty for the rest of the run
     }
     FillNameLists();

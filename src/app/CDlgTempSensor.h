@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class IConnection;
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,7 +35,8 @@ public:
     // type index (0 thermocouple, 1 resistance) and the table's name.
     using SensorTarget = std::function<void(int definition, int type, const std::wstring& name)>;
 
-    explicit CDlgTempSensor(QWidget* parent = nullptr);
+    // `connection` tells whether a meter is there to read from.
+    explicit CDlgTempSensor(IConnection& connection, QWidget* parent = nullptr);
 
     void SetTarget(SensorTarget target) { this->target = std::move(target); }
 

@@ -20,7 +20,8 @@ std::vector<std::string> CZANApp::Arguments(int argc, char** argv)
     return arguments;
 }
 
-int CZANApp::Run(int argc, char** argv, const StartupHook& startupHook)
+int CZANApp::Run(int argc, char** argv, CConectWithNI& connection,
+                 const StartupHook& startupHook)
 {
     // The program's options are checked, and --help and --version answered,
     // before the toolkit needs a display.
@@ -54,7 +55,7 @@ int CZANApp::Run(int argc, char** argv, const StartupHook& startupHook)
 
     int exitCode = 0;
     {
-        CZANDlg window(hooks, &messages);
+        CZANDlg window(connection, hooks, &messages);
         if (!options.resource.empty()) {
             window.ConnectWhenShown(options.resource);
         }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+class CConectWithNI;
 class CZANDlg;
 
 // The program: answers --help and --version, or brings up the main window
@@ -16,8 +17,10 @@ public:
     // measurement) watch or drive the window.
     using StartupHook = std::function<void(CZANDlg& window)>;
 
-    // The exit code of the program.
-    static int Run(int argc, char** argv, const StartupHook& startupHook = {});
+    // The exit code of the program. `connection` is the program's one
+    // session with a meter, handed to the main window.
+    static int Run(int argc, char** argv, CConectWithNI& connection,
+                   const StartupHook& startupHook = {});
 
 private:
     static std::vector<std::string> Arguments(int argc, char** argv);

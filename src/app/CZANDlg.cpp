@@ -59,8 +59,9 @@ QFrame* BlackLine(QWidget* parent, const QRect& rect)
 
 }  // namespace
 
-CZANDlg::CZANDlg(voltora::app::ShellHooks hooks, voltora::app::MessageQueue* messages, QWidget* parent)
-    : QDialog(parent), hooks(std::move(hooks)), messages(messages)
+CZANDlg::CZANDlg(CConectWithNI& link, voltora::app::ShellHooks hooks, voltora::app::MessageQueue* messages,
+                 QWidget* parent)
+    : QDialog(parent), connection(link), hooks(std::move(hooks)), messages(messages)
 {
     setWindowTitle(QStringLiteral("Voltora"));
     setWindowIcon(voltora::app::ProgramIcon());
@@ -96,9 +97,8 @@ CZANDlg::CZANDlg(voltora::app::ShellHooks hooks, voltora::app::MessageQueue* mes
     // A meter that goes away costs one time-out and one message: the first
     // failed exchange ends the session's traffic, and the window learns of
     // it on its own thread.
-    CConectWithNI* connection = CConectWithNI::Instance();
-    connection->SetStopAtFirstFailure(true);
-    connection->SetFailureListener([this] {
+    connection.SetStopAtFirstFailure(true);
+    connection.SetFailureListener([this] {
         QMetaObject::invokeMethod(this, [this] { OnLinkFailure(); }, Qt::QueuedConnection);
     });
     connect(panel, &CFrontPanel::WorkerEnded, this, &CZANDlg::OnLinkFailure);
@@ -114,8 +114,8 @@ CZANDlg::~CZANDlg()
     windowManagerClose.reset();
     qApp->removeEventFilter(this);
     voltora::app::UiPause::Uninstall();
-    CConectWithNI::Instance()->SetFailureListener({});
-    CConectWithNI::Instance()->SetStopAtFirstFailure(false);
+    connection.SetFailureListener({});
+    connection.SetStopAtFirstFailure(false);
     // The panel goes first: it stops and joins every function's worker
     // before its function objects go, and the views it feeds outlive it.
     delete panel;
@@ -138,7 +138,7 @@ void CZANDlg::BuildClientArea()
 
     // The front panel object exists before the views, which take it as
     // their host; its window is shown after them.
-    panel = new CFrontPanel(client);
+    panel = new CFrontPanel(connection, client);
     panel->hide();
     CreateViews();
     panel->SetSensorDialogOpener([this] { OpenSensorDialog(); });
@@ -218,7 +218,7 @@ void CZANDlg::SetLoggingMenus()
 {
     const bool logging = this->logging != nullptr && this->logging->IsLogging();
     menu->Action(voltora::app::kStartLoggingCommand)
-        ->setEnabled(!logging && CConectWithNI::Instance()->IsConnected());
+        ->setEnabled(!logging && connection.IsConnected());
     menu->Action(voltora::app::kStopLoggingCommand)->setEnabled(logging);
 }
 
@@ -231,7 +231,7 @@ void CZANDlg::ShowMessage(const QString& text, const QString& caption, MessageIc
 
 void CZANDlg::OnConnect()
 {
-    CDlgProtocol dialog(CConectWithNI::Instance(), this);
+    CDlgProtocol dialog(&connection, this);
     dialog.PrefillLastResource(lastResource);
     if (hooks.runDialog(dialog) != QDialog::Accepted) {
         return;
@@ -246,7 +246,7 @@ bool CZANDlg::ConnectTo(const std::string& resource)
     if (closed) {
         return false;
     }
-    if (!CConectWithNI::Instance()->Open(resource.c_str())) {
+    if (!connection.Open(resource.c_str())) {
         // After the connection's own message, if it showed one.
         ShowMessage(QStringLiteral("Failed to connect"), QStringLiteral("Error"), MessageIcon::Error);
         return false;
@@ -262,7 +262,7 @@ bool CZANDlg::ConnectTo(const std::string& resource)
 
 void CZANDlg::OnReconnect()
 {
-    if (lastResource.empty() || CConectWithNI::Instance()->IsConnected()) {
+    if (lastResource.empty() || connection.IsConnected()) {
         return;
     }
     ConnectTo(lastResource);
@@ -270,15 +270,14 @@ void CZANDlg::OnReconnect()
 
 void CZANDlg::OnLinkFailure()
 {
-    CConectWithNI* connection = CConectWithNI::Instance();
-    if (closed || linkState != CFrontPanel::LinkState::Connected || !connection->IsConnected()) {
+    if (closed || linkState != CFrontPanel::LinkState::Connected || !connection.IsConnected()) {
         return;
     }
     // One message for the episode (a failed write shows none by itself),
     // then the session is closed: nothing sent to a meter that is gone.
-    connection->ReportFailureOnce();
+    connection.ReportFailureOnce();
     SetLinkState(CFrontPanel::LinkState::LinkLost);
-    connection->Close();
+    connection.Close();
     SetConnectedMenus(false);
 }
 
@@ -315,7 +314,7 @@ void CZANDlg::OnDisconnect()
     // Handled before it returns: the worker is suspended and "REFresh" sent
     // before the connection goes.
     panel->SendMessage(WM_PANEL_STOP);
-    CConectWithNI::Instance()->Close();
+    connection.Close();
     SetConnectedMenus(false);
     SetLinkState(CFrontPanel::LinkState::Disconnected);
 }
@@ -324,13 +323,13 @@ void CZANDlg::OnDisconnect()
 
 void CZANDlg::OnDelay()
 {
-    CDlgDelay dialog(this);
+    CDlgDelay dialog(connection, this);
     hooks.runDialog(dialog);
 }
 
 void CZANDlg::OnSamplesPerTrigger()
 {
-    CDlgSamplesTrigger dialog(this);
+    CDlgSamplesTrigger dialog(connection, this);
     if (hooks.runDialog(dialog) == QDialog::Accepted) {
         panel->ApplySampleCount(dialog.SampleCountText());
     }
@@ -359,7 +358,7 @@ void CZANDlg::OnSaveData()
     const QString caption = QStringLiteral("Save data");
     // Without a meter there is nothing to save: say so instead of writing a
     // file that holds one empty line.
-    if (!CConectWithNI::Instance()->IsConnected()) {
+    if (!connection.IsConnected()) {
         ShowMessage(voltora::app::SaveOutcomeMessage({SaveResult::NotConnected, {}}, QString()),
                     caption, MessageIcon::Warning);
         return;
@@ -368,10 +367,10 @@ void CZANDlg::OnSaveData()
     if (path.isEmpty()) {
         return;
     }
-    const SaveOutcome outcome = voltora::app::SaveMeterReadings(*panel->CurrentFunction(), path);
+    const SaveOutcome outcome = voltora::app::SaveMeterReadings(connection, *panel->CurrentFunction(), path);
     // A meter that stopped answering has been reported once for the whole
     // episode (the file is left as it was); a second box would say the same.
-    const bool linkReported = outcome.result == SaveResult::NoReply && CConectWithNI::Instance()->HasFailed();
+    const bool linkReported = outcome.result == SaveResult::NoReply && connection.HasFailed();
     if (outcome.result != SaveResult::Saved && !linkReported) {
         ShowMessage(voltora::app::SaveOutcomeMessage(outcome, path), caption, MessageIcon::Error);
     }
@@ -382,7 +381,7 @@ void CZANDlg::OnSaveData()
 void CZANDlg::OnStartLogging()
 {
     const QString caption = QStringLiteral("Start logging");
-    if (!CConectWithNI::Instance()->IsConnected()) {
+    if (!connection.IsConnected()) {
         ShowMessage(QStringLiteral("Connect to a meter first: only its readings can be logged."),
                     caption, MessageIcon::Warning);
         return;
@@ -451,7 +450,7 @@ QWidget* CZANDlg::View(const QString& name) const
 void CZANDlg::OpenSensorDialog()
 {
     if (sensorDialog == nullptr) {
-        sensorDialog = new CDlgTempSensor(this);
+        sensorDialog = new CDlgTempSensor(connection, this);
         sensorDialog->SetTarget([this](int definition, int type, const std::wstring& name) {
             panel->SendSensorChoice(definition, type, name);
         });

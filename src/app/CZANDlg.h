@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class CConectWithNI;
 class CDlgBarMeter;
 class CDlgHistogram;
 class CDlgTempSensor;
@@ -43,8 +44,10 @@ public:
     static constexpr const char* kViewNames[4] = {"Math", "BarMeter", "TrendChart", "Histogram"};
     static constexpr const char* kHelpDocumentName = "Voltora.html";
 
-    // `messages` shows the program's message boxes (it outlives the window).
-    CZANDlg(voltora::app::ShellHooks hooks, voltora::app::MessageQueue* messages,
+    // `connection` is the program's session with the meter; the window hands
+    // it to the panel and the dialogs and runs its failure episodes.
+    // `messages` shows the program's message boxes. Both outlive the window.
+    CZANDlg(CConectWithNI& connection, voltora::app::ShellHooks hooks, voltora::app::MessageQueue* messages,
             QWidget* parent = nullptr);
     ~CZANDlg() override;
 
@@ -123,6 +126,7 @@ private:
     void OnLinkFailure();
     void SetLinkState(CFrontPanel::LinkState state);
 
+    CConectWithNI& connection;
     voltora::app::ShellHooks hooks;
     voltora::app::MessageQueue* messages;
     QMenuBar* menuBar = nullptr;

@@ -1,7 +1,7 @@
 #include "app/ReadingsFile.h"
 
 #include "functions/CZANFunction.h"
-#include "link/CConectWithNI.h"
+#include "link/IConnection.h"
 #include "scpi/Commands.h"
 #include "scpi/InstrumentExchange.h"
 
@@ -36,9 +36,9 @@ std::string FormatReadingsFile(std::string_view reply)
     return out;
 }
 
-SaveOutcome SaveMeterReadings(CZANFunction& function, const QString& path)
+SaveOutcome SaveMeterReadings(IConnection& connection, CZANFunction& function, const QString& path)
 {
-    if (!CConectWithNI::Instance()->IsConnected()) {
+    if (!connection.IsConnected()) {
         return {SaveResult::NotConnected, {}};
     }
     // The content goes to a temporary file that replaces the named one only

@@ -6,6 +6,7 @@
 #include <string_view>
 
 class CZANFunction;
+class IConnection;
 
 namespace voltora::app {
 
@@ -34,12 +35,12 @@ struct SaveOutcome {
     QString detail;  // the file system's reason, for CannotCreate and WriteFailed
 };
 
-// Writes the meter's reading memory to `path`. With the function's worker
+// Writes the reading memory of the meter on `connection` to `path`. With the function's worker
 // held between cycles (pauseRequested and its lock) it sends "ABORt", reads
 // the whole "FETCh?" reply and sends "INIT"; then the file is written. The
 // file is replaced only when the whole content could be written; a failure
 // leaves an existing file as it was.
-SaveOutcome SaveMeterReadings(CZANFunction& function, const QString& path);
+SaveOutcome SaveMeterReadings(IConnection& connection, CZANFunction& function, const QString& path);
 
 // What to tell the user about `outcome` for the file `path`; empty when saved.
 QString SaveOutcomeMessage(const SaveOutcome& outcome, const QString& path);

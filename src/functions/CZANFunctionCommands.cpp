@@ -7,7 +7,8 @@
 #include "functions/MathSettings.h"
 #include "functions/StatisticsReply.h"
 #include "functions/ViewFlags.h"
-#include "link/CConectWithNI.h"
+#include "functions/IFrontPanel.h"
+#include "link/IConnection.h"
 #include "platform/CNumbers.h"
 #include "platform/Clock.h"
 #include "scpi/AcquisitionCommands.h"
@@ -59,9 +60,11 @@ void CZANFunction::WaitForStoredReadings()
     // The meter needs a moment after a function change before it holds a
     // reading. The wait is bounded and ends when the connection is closed,
     // so a silent meter cannot hang the user interface.
+    // A function without a panel has no session to wait on.
+    IConnection* const connection = panel != nullptr ? &panel->Connection() : nullptr;
     const std::uint32_t start = voltora::platform::ProcessClockMs();
     while (QueryDataPoints() == 0) {
-        if (!CConectWithNI::Instance()->IsConnected() || CConectWithNI::Instance()->HasFailed()) {
+        if (connection == nullptr || !connection->IsConnected() || connection->HasFailed()) {
             return;
         }
         if (voltora::platform::ProcessClockMs() - start >= dataPointsWaitLimitMs) {

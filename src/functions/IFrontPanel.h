@@ -2,6 +2,8 @@
 
 #include <string>
 
+class IConnection;
+
 // Window messages of the front panel (both parameters 0 unless said).
 inline constexpr int WM_PANEL_READING = 2024;   // a worker has a new reading
 inline constexpr int WM_PANEL_SYNC = 2025;      // connected: resynchronise with the meter
@@ -46,4 +48,8 @@ public:
 
     // Opens the temperature sensor dialog (creates it on first use).
     virtual void OpenSensorDialog() = 0;
+
+    // The session with the meter the panel works on. Any thread; it
+    // outlives the function objects.
+    virtual IConnection& Connection() = 0;
 };

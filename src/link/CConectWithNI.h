@@ -36,8 +36,7 @@ public:
     // after the first failure; it must not block (the desktop program posts
     // to its user-interface thread). An empty function removes it.
     void SetFailureListener(std::function<void()> listener);
-    // The session had a failed exchange since it was opened.
-    bool HasFailed() const { return failed.load(); }
+    bool HasFailed() const override { return failed.load(); }
     // Exchanges refused (or failed again) after the first failure of the episode.
     int SuppressedFailureCount() const { return suppressedFailures.load(); }
     // Shows the communication failure message unless this episode has shown

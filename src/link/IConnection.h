@@ -15,6 +15,9 @@ public:
     // Closes the session and the resource manager; always true.
     virtual bool Close() = 0;
     virtual bool IsConnected() = 0;
+    // The session had a failed exchange since it was opened (the meter has
+    // stopped answering: waiting for it is pointless).
+    virtual bool HasFailed() const = 0;
     // Sends `command` as it is (no terminator appended).
     virtual bool Write(const char* command) = 0;
     // Reads at most `size` bytes of one reply into `buffer`; `count` gets the

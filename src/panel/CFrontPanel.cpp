@@ -1,18 +1,19 @@
-// The front panel window: construction, window messages and key clicks.
-// Acquisition control is in CFrontPanelAcquisition.cpp, the drawing of the
-// display and soft keys in CFrontPanelDisplay.cpp.
+// The front panel window: construction, window messages, key clicks and
+// new readings. The session's operations and what the views ask are in
+// CFrontPanelAcquisition.cpp.
 
 #include "panel/CFrontPanel.h"
 
-#include "panel/CFrontPanelControls.h"
 #include "panel/PanelEvent.h"
 #include "panel/PanelKeys.h"
 
 #include "functions/CZANFunction.h"
 #include "functions/CZANFunctionTemperature.h"
 #include "functions/DisplayText.h"
+#include "functions/ViewFlags.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMetaObject>
 
 namespace {
 
@@ -21,21 +22,25 @@ constexpr int kCornerEllipse = 15;
 }  // namespace
 
 using voltora::panel::KeyRole;
-using voltora::panel::PanelEvent;
 using voltora::panel::SkinControl;
 
-CFrontPanel::CFrontPanel(QWidget* parent) : SkinWindow(parent)
+CFrontPanel::CFrontPanel(IConnection& link, QWidget* parent)
+    : SkinWindow(parent),
+      connection(link),
+      pump([this](int message, std::uintptr_t wParam,
+                  std::intptr_t lParam) { return HandleMessage(message, wParam, lParam); },
+           [this](const std::string& state, const std::string& value) { ShowRelValue(state, value); })
 {
     setObjectName(QStringLiteral("ZAN900"));
     LoadSkin();
     SetRoundedCorners(kCornerEllipse);
-    controls = std::make_unique<Controls>(*this);
+    display = std::make_unique<voltora::panel::PanelDisplay>(*this);
     connect(this, &SkinWindow::Clicked, this, &CFrontPanel::Notify);
 
-    softKeyNames = voltora::panel::BuildSoftKeyNameSets();
     functions.Build(this);
-    current = functions.Find("VOLT");
-    current->Activate();
+    voltora::panel::PanelSession::Listener& listener = *this;
+    session = std::make_unique<voltora::panel::PanelSession>(connection, functions, listener);
+    Current().Activate();
     RefreshDisplay();
     RefreshSoftKeys();
 }
@@ -47,32 +52,16 @@ CFrontPanel::~CFrontPanel()
     functions.StopAll();
 }
 
-SkinControl* CFrontPanel::Control(const QString& name) const
-{
-    return FindControl(name);
-}
-
 // ---- Messages ----------------------------------------------------------------------------
 
 void CFrontPanel::PostMessage(int message)
 {
-    if (voltora::panel::PanelEventType(message) == QEvent::None) {
-        return;
-    }
-    auto* event = new PanelEvent(message);
-    event->SetPosted();
-    ++pendingMessages;
-    QCoreApplication::postEvent(this, event);
+    pump.Post(message);
 }
 
 long CFrontPanel::SendMessage(int message, std::uintptr_t wParam, std::intptr_t lParam)
 {
-    if (voltora::panel::PanelEventType(message) == QEvent::None) {
-        return 0;
-    }
-    PanelEvent event(message, wParam, lParam);
-    QCoreApplication::sendEvent(this, &event);
-    return event.Result();
+    return pump.Send(message, wParam, lParam);
 }
 
 void CFrontPanel::SendSensorChoice(int definitionIndex, int typeIndex, const std::wstring& sensorName)
@@ -83,25 +72,7 @@ void CFrontPanel::SendSensorChoice(int definitionIndex, int typeIndex, const std
 
 void CFrontPanel::PostRelValue(const std::string& state, const std::string& value)
 {
-    QCoreApplication::postEvent(this, new voltora::panel::RelValueEvent(state, value));
-}
-
-bool CFrontPanel::event(QEvent* event)
-{
-    if (event->type() == voltora::panel::RelValueEventType()) {
-        const auto* rel = static_cast<voltora::panel::RelValueEvent*>(event);
-        ShowRelValue(rel->State(), rel->Value());
-        return true;
-    }
-    if (voltora::panel::PanelMessageOf(event->type())) {
-        auto* message = static_cast<PanelEvent*>(event);
-        if (message->IsPosted()) {
-            --pendingMessages;
-        }
-        message->SetResult(HandleMessage(message->Message(), message->WParam(), message->LParam()));
-        return true;
-    }
-    return SkinWindow::event(event);
+    pump.PostRelValue(state, value);
 }
 
 long CFrontPanel::HandleMessage(int message, std::uintptr_t wParam, std::intptr_t lParam)
@@ -138,7 +109,7 @@ long CFrontPanel::HandleMessage(int message, std::uintptr_t wParam, std::intptr_
 
 void CFrontPanel::Notify(const QString& controlName)
 {
-    if (busy) {
+    if (IsBusy()) {
         queuedKeys.push_back(controlName);
         return;
     }
@@ -164,12 +135,12 @@ void CFrontPanel::HandleKey(const QString& controlName)
         RunStop();
         break;
     case KeyRole::kSoftKey:
-        current->PressKey(action.keyIndex);
+        Current().PressKey(action.keyIndex);
         RefreshSoftKeys();
         RefreshDisplay();
         break;
     case KeyRole::kArrowKey:
-        current->PressKey(action.keyIndex);
+        Current().PressKey(action.keyIndex);
         RefreshEntryPopup();
         break;
     case KeyRole::kNone:
@@ -182,8 +153,8 @@ void CFrontPanel::PressFunctionKey(const std::string* keyWord)
     if (keyWord != nullptr) {
         SwitchFunction(*keyWord);
     }
-    current->Activate();
-    views.LoadDbSettings(current->GetMathInfo());
+    Current().Activate();
+    views.LoadDbSettings(Current().GetMathInfo());
     shift = false;
     RefreshSoftKeys();
     RefreshDisplay();
@@ -191,7 +162,7 @@ void CFrontPanel::PressFunctionKey(const std::string* keyWord)
 
 void CFrontPanel::ToggleShift(const std::string& marker)
 {
-    SkinControl* label = Control(QString::fromStdString(marker));
+    SkinControl* label = FindControl(QString::fromStdString(marker));
     if (label == nullptr) {
         return;
     }
@@ -209,6 +180,7 @@ void CFrontPanel::OnMenu(int /*item*/)
 void CFrontPanel::ChooseSensor(std::uintptr_t wParam, std::intptr_t lParam)
 {
     const auto* name = reinterpret_cast<const std::wstring*>(lParam);
+    CZANFunction* const current = session->Current();
     // The dialog is modeless: the user may have left the temperature function
     // before confirming; the choice belongs to that function only.
     auto* temperature = current->TemperatureDisplay();
@@ -246,4 +218,31 @@ void CFrontPanel::SetViews(CDlgZANMath* math, CDlgBarMeter* barMeter, CDlgTrendC
     views.SetBarMeterView(barMeter);
     views.SetTrendChartView(trendChart);
     views.SetHistogramView(histogram);
+}
+
+// ---- New readings --------------------------------------------------------------------------
+
+void CFrontPanel::OnNewReading()
+{
+    CZANFunction& current = Current();
+    // The function may announce its next reading from now on; the texts
+    // read below are at least as new as the one this message announced.
+    current.AcknowledgeReading();
+    const bool live = HasLiveReading();
+    if (live && trendViewShown) {
+        views.UpdateTrend();
+    }
+    if (live && histogramViewShown) {
+        views.UpdateHistogram();
+    }
+    voltora::panel::ReadingTexts texts = voltora::panel::ComputeReadingTexts(current);
+    if (live) {
+        views.UpdateBar(current.GetReadingText());
+    }
+    display->ShowReading(texts, live);
+    valueText = texts.value;
+    unitText = texts.unit;
+    if (live && mathViewShown) {
+        views.UpdateStatistics(current.GetStatistics());
+    }
 }

@@ -3,29 +3,29 @@
 #include "functions/IFrontPanel.h"
 #include "panel/FunctionTable.h"
 #include "panel/IZANMenuListener.h"
+#include "panel/PanelDisplay.h"
+#include "panel/PanelMessagePump.h"
+#include "panel/PanelSession.h"
 #include "panel/PanelViews.h"
-#include "panel/SoftKeyLayout.h"
 #include "panel/skin/SkinWindow.h"
 #include "views/IViewHost.h"
 
-#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 class CZANFunction;
-
-namespace voltora::panel {
-class SkinControl;
-}
+class IConnection;
 
 // The on-screen front panel of the meter and the hub of the program: it owns
 // the measurement function objects and keeps one current, turns key clicks
 // into function changes and soft-key presses, handles the workers' messages
-// and feeds the four analysis views.
+// and feeds the four analysis views. Each job has a member of its own: the
+// function table, the session controller (PanelSession), the painting
+// (PanelDisplay), the message pump (PanelMessagePump) and the views feeder
+// (PanelViews); the panel itself is the window and routes between them.
 //
 // Threads: everything runs on the thread that owns the panel (the
 // user-interface thread) except PostMessage and PostRelValue, which workers
@@ -38,12 +38,14 @@ class SkinControl;
 class CFrontPanel : public voltora::panel::SkinWindow,
                     public IFrontPanel,
                     public IViewHost,
-                    public IZANMenuListener {
+                    public voltora::panel::IZANMenuListener,
+                    private voltora::panel::PanelSession::Listener {
     Q_OBJECT
 public:
     // Loads the skin, creates the function objects, makes DC voltage current
-    // and draws it. Nothing is sent to the meter.
-    explicit CFrontPanel(QWidget* parent = nullptr);
+    // and draws it. Nothing is sent to the meter. `connection` is the session
+    // the panel and its functions work on; it outlives the panel.
+    explicit CFrontPanel(IConnection& connection, QWidget* parent = nullptr);
     // Ends every worker before the function objects go.
     ~CFrontPanel() override;
 
@@ -58,7 +60,7 @@ public:
     // WM_PANEL_SENSOR, sent: the sensor dialog's choice.
     void SendSensorChoice(int definitionIndex, int typeIndex, const std::wstring& sensorName);
     // Messages queued with PostMessage and not yet handled.
-    int PendingMessageCount() const { return pendingMessages.load(); }
+    int PendingMessageCount() const { return pump.PendingCount(); }
 
     // ---- What the function objects ask (IFrontPanel) -------------------------
     void ShowRelValue(const std::string& state, const std::string& value) override;
@@ -67,6 +69,7 @@ public:
     // Calls the opener installed with SetSensorDialogOpener (the main window's
     // sensor dialog: created on first use, then shown and centred).
     void OpenSensorDialog() override;
+    IConnection& Connection() override { return connection; }
     void SetSensorDialogOpener(std::function<void()> opener) { sensorDialogOpener = std::move(opener); }
 
     // ---- What the views ask (IViewHost) ----------------------------------------
@@ -80,7 +83,7 @@ public:
     void SetLimitLow(double value) override;
     void SetLimitHigh(double value) override;
     void ApplyTrendMode(const std::string& text) override;
-    CZANFunction* CurrentFunction() override { return current; }
+    CZANFunction* CurrentFunction() override { return session->Current(); }
     void RestartElapsedTime() override;
 
     // ---- Views (not owned; null is allowed) -----------------------------------
@@ -92,7 +95,7 @@ public:
     // Samples per trigger (the acquisition settings dialog).
     void ApplySampleCount(const std::string& text);
     // Whether the panel considers acquisition running ("Stopped" hidden).
-    bool IsRunning() const { return running; }
+    bool IsRunning() const { return session->IsRunning(); }
     bool IsShiftEngaged() const { return shift; }
     // Closing: clears the current function's running flag so that its worker
     // ends after the cycle in progress (the worker is joined when the panel
@@ -106,19 +109,19 @@ public:
     // ---- The link as the user sees it -------------------------------------------------
     // Connected, lost (a failed exchange ended the session: the display says
     // "No link" where "Stopped" stands), or disconnected by the user.
-    enum class LinkState { Disconnected, Connected, LinkLost };
+    using LinkState = voltora::panel::LinkState;
     void SetLinkState(LinkState state);
-    LinkState GetLinkState() const { return linkState; }
+    LinkState GetLinkState() const { return session->GetLinkState(); }
     // Whether the current function shows a reading the meter sent in this
     // connection since the function became current. Otherwise the display
     // shows the start marker (kNoReadingText) instead of any stored value.
     bool HasLiveReading() const;
-    static constexpr const char* kNoLinkText = "No link";
-    static constexpr const char* kStoppedText = "Stopped";
-    static constexpr const char* kNoReadingText = "$INIT$";
+    static constexpr const char* kNoLinkText = voltora::panel::PanelDisplay::kNoLinkText;
+    static constexpr const char* kStoppedText = voltora::panel::PanelDisplay::kStoppedText;
+    static constexpr const char* kNoReadingText = voltora::panel::PanelDisplay::kNoReadingText;
     // While a function change runs (its pauses let the window paint), key
     // clicks are queued and handled in order once it has finished.
-    bool IsBusy() const { return busy; }
+    bool IsBusy() const { return session->IsBusy(); }
     std::size_t QueuedKeyCount() const { return queuedKeys.size(); }
 
     // ---- Operations ------------------------------------------------------------------
@@ -144,12 +147,7 @@ signals:
     // connection was open (the main window then treats the link as lost).
     void WorkerEnded();
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
-    struct Controls;
-
     long HandleMessage(int message, std::uintptr_t wParam, std::intptr_t lParam);
     void OnNewReading();
     void Resynchronise();
@@ -159,33 +157,26 @@ private:
     void ToggleShift(const std::string& marker);
     void RunStop();
     void ShowStopped();
-    static bool IsConnected();
     void OnWorkerEnded();
-    // From now on only readings fetched later count as live.
-    void ForgetReadings();
     void HandleKey(const QString& controlName);
     void HandleQueuedKeys();
     void ScheduleQueuedKeys();
+    CZANFunction& Current() const { return *session->Current(); }
 
-    voltora::panel::SkinControl* Control(const QString& name) const;
-    void SetControlText(voltora::panel::SkinControl* control, const std::string& text);
+    // PanelSession::Listener
+    void RunStateChanged() override;
+    void BusyChanged(bool busy) override;
 
+    IConnection& connection;
     bool shift = false;
-    std::vector<voltora::panel::SoftKeyNameSet> softKeyNames;
     voltora::panel::FunctionTable functions;
-    CZANFunction* current = nullptr;
-    bool running = false;
     std::function<void()> sensorDialogOpener;
     voltora::panel::PanelViews views;
     std::string valueText;
     std::string unitText;
-
-    LinkState linkState = LinkState::Disconnected;
-    const CZANFunction* liveFunction = nullptr;
-    std::uint32_t liveMark = 0;
-    bool busy = false;
     std::deque<QString> queuedKeys;
 
-    std::unique_ptr<Controls> controls;  // the display's controls, found once
-    std::atomic<int> pendingMessages{0};
+    voltora::panel::PanelMessagePump pump;
+    std::unique_ptr<voltora::panel::PanelDisplay> display;  // once the skin is loaded
+    std::unique_ptr<voltora::panel::PanelSession> session;  // once the functions exist
 };

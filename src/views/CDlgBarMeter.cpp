@@ -1,5 +1,6 @@
 #include "views/CDlgBarMeter.h"
 
+#include "views/BoundEditor.h"
 #include "views/CStaticBarMeter.h"
 #include "views/DefaultScales.h"
 #include "views/IViewHost.h"
@@ -21,22 +22,14 @@ using voltora::views::NarrowText;
 CDlgBarMeter::CDlgBarMeter(IViewHost* host, QWidget* parent) : QWidget(parent), host(host)
 {
     BuildControls();
-    for (const char* prefix : voltora::views::kPrefixTexts) {
-        lowPrefixList->addItem(QString::fromLatin1(prefix));
-        highPrefixList->addItem(QString::fromLatin1(prefix));
-    }
-    lowPrefixList->setCurrentIndex(voltora::views::kNoPrefixIndex);
-    highPrefixList->setCurrentIndex(voltora::views::kNoPrefixIndex);
     defaultRadio->setChecked(true);
-    EnableManualControls(false);
+    bounds->EnableManualControls(false);
 
-    connect(defaultRadio, &QRadioButton::clicked, this, [this] { EnableManualControls(false); });
+    connect(defaultRadio, &QRadioButton::clicked, this, [this] { bounds->EnableManualControls(false); });
     connect(manualRadio, &QRadioButton::clicked, this, [this] {
         rangeText.clear();
-        EnableManualControls(true);
+        bounds->EnableManualControls(true);
     });
-    connect(lowSet, &QPushButton::clicked, this, [this] { OnSetBound(false); });
-    connect(highSet, &QPushButton::clicked, this, [this] { OnSetBound(true); });
     hide();
 }
 
@@ -53,16 +46,23 @@ void CDlgBarMeter::BuildControls()
     scaleGroup = new QButtonGroup(this);
     scaleGroup->addButton(defaultRadio);
     scaleGroup->addButton(manualRadio);
-    t.Text(0, QStringLiteral("High"), 137, 81, 15, 8);
-    highEdit = t.Edit(1015, 154, 79, 56, 14);
-    highPrefixList = t.DropDown(1006, 214, 79, 29, 76);
-    highUnitText = t.Text(1018, QStringLiteral("V"), 250, 81, 15, 8);
-    highSet = t.Button(1013, QStringLiteral("Set"), 265, 78, 50, 14);
-    t.Text(0, QStringLiteral("Low"), 137, 103, 14, 8);
-    lowEdit = t.Edit(1014, 154, 100, 56, 14);
-    lowPrefixList = t.DropDown(1004, 214, 100, 29, 81);
-    lowUnitText = t.Text(1017, QStringLiteral("V"), 250, 102, 14, 8);
-    lowSet = t.Button(1012, QStringLiteral("Set"), 265, 100, 50, 14);
+    const voltora::views::BoundRowLayout high{{0, 137, 81, 15, 8},
+                                              {1015, 154, 79, 56, 14},
+                                              {1006, 214, 79, 29, 76},
+                                              {1018, 250, 81, 15, 8},
+                                              {1013, 265, 78, 50, 14}};
+    const voltora::views::BoundRowLayout low{{0, 137, 103, 14, 8},
+                                             {1014, 154, 100, 56, 14},
+                                             {1004, 214, 100, 29, 81},
+                                             {1017, 250, 102, 14, 8},
+                                             {1012, 265, 100, 50, 14}};
+    bounds = new voltora::views::BoundEditor(this, t, high, low, [this](bool isHigh, double value) {
+        if (isHigh) {
+            chart->SetHigh(value);
+        } else {
+            chart->SetLow(value);
+        }
+    });
 }
 
 bool CDlgBarMeter::IsDefaultScale() const
@@ -91,31 +91,5 @@ void CDlgBarMeter::ApplyDefaultScale()
 void CDlgBarMeter::SetUnit(const std::string& unit)
 {
     unitText = unit;
-    lowUnitText->setText(DisplayText(unit));
-    highUnitText->setText(DisplayText(unit));
-}
-
-void CDlgBarMeter::EnableManualControls(bool enable)
-{
-    for (QWidget* control : {static_cast<QWidget*>(highEdit), static_cast<QWidget*>(highPrefixList),
-                             static_cast<QWidget*>(highSet), static_cast<QWidget*>(lowEdit),
-                             static_cast<QWidget*>(lowPrefixList), static_cast<QWidget*>(lowSet)}) {
-        control->setEnabled(enable);
-    }
-}
-
-void CDlgBarMeter::OnSetBound(bool high)
-{
-    QLineEdit* edit = high ? highEdit : lowEdit;
-    QComboBox* prefixes = high ? highPrefixList : lowPrefixList;
-    const auto x = voltora::views::TypedScaleBound(edit->text(), prefixes->currentIndex());
-    if (!x) {
-        voltora::views::RefuseTypedNumber(this);
-        return;
-    }
-    if (high) {
-        chart->SetHigh(*x);
-    } else {
-        chart->SetLow(*x);
-    }
+    bounds->SetUnit(unit);
 }

@@ -7,11 +7,11 @@
 class CStaticBarMeter;
 class IViewHost;
 class QButtonGroup;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
 class QRadioButton;
+
+namespace voltora::views {
+class BoundEditor;
+}
 
 // The bar meter view: the latest reading as a horizontal bar on the Default
 // scale of the current function and range, or on a typed (Manual) scale.
@@ -34,8 +34,6 @@ public:
 private:
     void BuildControls();
     void ApplyDefaultScale();
-    void EnableManualControls(bool enable);
-    void OnSetBound(bool high);
 
     IViewHost* host;
     std::string rangeText;  // the range of the last Default scale
@@ -45,12 +43,5 @@ private:
     QButtonGroup* scaleGroup = nullptr;
     QRadioButton* defaultRadio = nullptr;
     QRadioButton* manualRadio = nullptr;
-    QLineEdit* highEdit = nullptr;
-    QComboBox* highPrefixList = nullptr;
-    QLabel* highUnitText = nullptr;
-    QPushButton* highSet = nullptr;
-    QLineEdit* lowEdit = nullptr;
-    QComboBox* lowPrefixList = nullptr;
-    QLabel* lowUnitText = nullptr;
-    QPushButton* lowSet = nullptr;
+    voltora::views::BoundEditor* bounds = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "views/CDlgTrendChart.h"
 
+#include "views/BoundEditor.h"
 #include "functions/ViewFlags.h"
 #include "platform/CNumbers.h"
 #include "views/CStaticTrendChart.h"
@@ -32,24 +33,16 @@ CDlgTrendChart::CDlgTrendChart(IViewHost* host, QWidget* parent) : QWidget(paren
 {
     BuildControls();
     recentRadio->setChecked(true);
-    for (const char* prefix : voltora::views::kPrefixTexts) {
-        lowPrefixList->addItem(QString::fromLatin1(prefix));
-        highPrefixList->addItem(QString::fromLatin1(prefix));
-    }
-    lowPrefixList->setCurrentIndex(voltora::views::kNoPrefixIndex);
-    highPrefixList->setCurrentIndex(voltora::views::kNoPrefixIndex);
     chart->SetXRange(kTrendPoints);
     SetMode("REC");
     defaultRadio->setChecked(true);
-    EnableManualControls(false);
+    bounds->EnableManualControls(false);
 
     connect(recentRadio, &QRadioButton::clicked, this, [this] { this->host->ApplyTrendMode("REC"); });
     connect(allRadio, &QRadioButton::clicked, this, [this] { this->host->ApplyTrendMode("ALL"); });
-    connect(defaultRadio, &QRadioButton::clicked, this, [this] { EnableManualControls(false); });
-    connect(autoRadio, &QRadioButton::clicked, this, [this] { EnableManualControls(false); });
-    connect(manualRadio, &QRadioButton::clicked, this, [this] { EnableManualControls(true); });
-    connect(highSet, &QPushButton::clicked, this, [this] { OnSetBound(true); });
-    connect(lowSet, &QPushButton::clicked, this, [this] { OnSetBound(false); });
+    connect(defaultRadio, &QRadioButton::clicked, this, [this] { bounds->EnableManualControls(false); });
+    connect(autoRadio, &QRadioButton::clicked, this, [this] { bounds->EnableManualControls(false); });
+    connect(manualRadio, &QRadioButton::clicked, this, [this] { bounds->EnableManualControls(true); });
     connect(clearButton, &QPushButton::clicked, this, [this] { voltora::views::ClearReadings(*this->host); });
     hide();
 }
@@ -81,16 +74,23 @@ void CDlgTrendChart::BuildControls()
     scaleGroup->addButton(defaultRadio);
     scaleGroup->addButton(autoRadio);
     scaleGroup->addButton(manualRadio);
-    t.Text(0, QStringLiteral("High"), 43, 125, 15, 8);
-    highEdit = t.Edit(1015, 71, 121, 40, 14);
-    highPrefixList = t.DropDown(1072, 113, 122, 28, 121);
-    highUnitText = t.Text(1025, QStringLiteral("V"), 148, 123, 15, 8);
-    highSet = t.Button(1022, QStringLiteral("Set"), 168, 121, 38, 14);
-    t.Text(0, QStringLiteral("Low"), 43, 142, 14, 8);
-    lowEdit = t.Edit(1014, 71, 139, 40, 14);
-    lowPrefixList = t.DropDown(1073, 113, 140, 28, 140);
-    lowUnitText = t.Text(1026, QStringLiteral("V"), 148, 141, 16, 8);
-    lowSet = t.Button(1023, QStringLiteral("Set"), 168, 139, 38, 14);
+    const voltora::views::BoundRowLayout high{{0, 43, 125, 15, 8},
+                                              {1015, 71, 121, 40, 14},
+                                              {1072, 113, 122, 28, 121},
+                                              {1025, 148, 123, 15, 8},
+                                              {1022, 168, 121, 38, 14}};
+    const voltora::views::BoundRowLayout low{{0, 43, 142, 14, 8},
+                                             {1014, 71, 139, 40, 14},
+                                             {1073, 113, 140, 28, 140},
+                                             {1026, 148, 141, 16, 8},
+                                             {1023, 168, 139, 38, 14}};
+    bounds = new voltora::views::BoundEditor(this, t, high, low, [this](bool isHigh, double value) {
+        if (isHigh) {
+            chart->SetHigh(value);
+        } else {
+            chart->SetLow(value);
+        }
+    });
     clearButton = t.Button(1024, QStringLiteral("Clear Readings"), 227, 143, 67, 14);
     countEdit = t.Edit(1032, 413, 168, 25, 12);
     countEdit->setVisible(false);
@@ -173,33 +173,5 @@ void CDlgTrendChart::UpdateTrend(const TrendSnapshot& snapshot)
 void CDlgTrendChart::SetUnit(const std::string& unit)
 {
     unitText = unit;
-    highUnitText->setText(DisplayText(unit));
-    lowUnitText->setText(DisplayText(unit));
-}
-
-// ---- Handlers --------------------------------------------------------------------------------
-
-void CDlgTrendChart::EnableManualControls(bool enable)
-{
-    for (QWidget* control : {static_cast<QWidget*>(highEdit), static_cast<QWidget*>(highPrefixList),
-                             static_cast<QWidget*>(highSet), static_cast<QWidget*>(lowEdit),
-                             static_cast<QWidget*>(lowPrefixList), static_cast<QWidget*>(lowSet)}) {
-        control->setEnabled(enable);
-    }
-}
-
-void CDlgTrendChart::OnSetBound(bool high)
-{
-    QLineEdit* edit = high ? highEdit : lowEdit;
-    QComboBox* prefixes = high ? highPrefixList : lowPrefixList;
-    const auto x = voltora::views::TypedScaleBound(edit->text(), prefixes->currentIndex());
-    if (!x) {
-        voltora::views::RefuseTypedNumber(this);
-        return;
-    }
-    if (high) {
-        chart->SetHigh(*x);
-    } else {
-        chart->SetLow(*x);
-    }
+    bounds->SetUnit(unit);
 }

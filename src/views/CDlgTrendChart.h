@@ -9,11 +9,13 @@
 class CStaticTrendChart;
 class IViewHost;
 class QButtonGroup;
-class QComboBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+
+namespace voltora::views {
+class BoundEditor;
+}
 
 // The trend chart view: the meter's trend of the last minute ("Recent",
 // mode "REC") or of the whole acquisition ("All", mode "ALL") with a
@@ -44,8 +46,6 @@ private:
     void SetShown(bool state);
     void SetMode(const std::string& mode);
     void ShowModeRadio();
-    void EnableManualControls(bool enable);
-    void OnSetBound(bool high);
 
     IViewHost* host;
     bool shown = false;
@@ -60,14 +60,7 @@ private:
     QRadioButton* defaultRadio = nullptr;
     QRadioButton* autoRadio = nullptr;
     QRadioButton* manualRadio = nullptr;
-    QLineEdit* highEdit = nullptr;
-    QComboBox* highPrefixList = nullptr;
-    QLabel* highUnitText = nullptr;
-    QPushButton* highSet = nullptr;
-    QLineEdit* lowEdit = nullptr;
-    QComboBox* lowPrefixList = nullptr;
-    QLabel* lowUnitText = nullptr;
-    QPushButton* lowSet = nullptr;
+    voltora::views::BoundEditor* bounds = nullptr;
     QPushButton* clearButton = nullptr;
     QLineEdit* countEdit = nullptr;
 };

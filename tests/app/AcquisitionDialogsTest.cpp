@@ -67,7 +67,7 @@ TEST_F(AcquisitionDialogsTest, DelayDialogSendsTheValueInSecondsForEachUnit)
     };
     for (const Case& c : cases) {
         meter->ClearTranscript();
-        CDlgDelay dialog;
+        CDlgDelay dialog(*CConectWithNI::Instance());
         Find<QRadioButton>(dialog, CDlgDelay::kManualRadio)->click();
         EXPECT_TRUE(Find<QLineEdit>(dialog, CDlgDelay::kValueEdit)->isEnabled());
         Find<QLineEdit>(dialog, CDlgDelay::kValueEdit)->setText(c.typed);
@@ -84,7 +84,7 @@ TEST_F(AcquisitionDialogsTest, DelayDialogShowsTheMetersDelayAndAutoState)
     OpenMeterDirectly();
     ASSERT_TRUE(CConectWithNI::Instance()->Write("TRIG:DEL 0.25"));
     {
-        CDlgDelay dialog;
+        CDlgDelay dialog(*CConectWithNI::Instance());
         EXPECT_EQ(dialog.windowTitle(), "Delay");
         EXPECT_EQ(Find<QLineEdit>(dialog, CDlgDelay::kValueEdit)->text(), "0.250");
         EXPECT_TRUE(Find<QRadioButton>(dialog, CDlgDelay::kManualRadio)->isChecked());
@@ -97,7 +97,7 @@ TEST_F(AcquisitionDialogsTest, DelayDialogShowsTheMetersDelayAndAutoState)
     }
     ASSERT_TRUE(CConectWithNI::Instance()->Write("TRIG:DEL:AUTO ON"));
     meter->ClearTranscript();
-    CDlgDelay dialog;
+    CDlgDelay dialog(*CConectWithNI::Instance());
     EXPECT_TRUE(Find<QRadioButton>(dialog, CDlgDelay::kAutoRadio)->isChecked());
     EXPECT_FALSE(Find<QLineEdit>(dialog, CDlgDelay::kValueEdit)->isEnabled());
     EXPECT_FALSE(Find<QComboBox>(dialog, CDlgDelay::kUnitList)->isEnabled());
@@ -126,7 +126,7 @@ TEST_F(AcquisitionDialogsTest, DelayCancelSendsNothing)
 TEST_F(AcquisitionDialogsTest, DialogsAreInertWithoutAMeter)
 {
     {
-        CDlgDelay dialog;
+        CDlgDelay dialog(*CConectWithNI::Instance());
         EXPECT_FALSE(Find<QPushButton>(dialog, CDlgDelay::kOkButton)->isEnabled());
         EXPECT_TRUE(Find<QPushButton>(dialog, CDlgDelay::kCancelButton)->isEnabled());
         EXPECT_FALSE(Find<QRadioButton>(dialog, CDlgDelay::kAutoRadio)->isEnabled());
@@ -137,7 +137,7 @@ TEST_F(AcquisitionDialogsTest, DialogsAreInertWithoutAMeter)
         EXPECT_NE(dialog.result(), QDialog::Accepted);
     }
     {
-        CDlgSamplesTrigger dialog;
+        CDlgSamplesTrigger dialog(*CConectWithNI::Instance());
         EXPECT_FALSE(Find<QPushButton>(dialog, CDlgSamplesTrigger::kOkButton)->isEnabled());
         EXPECT_FALSE(Find<QLineEdit>(dialog, CDlgSamplesTrigger::kCountEdit)->isEnabled());
         EXPECT_TRUE(Find<QLineEdit>(dialog, CDlgSamplesTrigger::kCountEdit)->text().isEmpty());
@@ -185,7 +185,7 @@ TEST_F(AcquisitionDialogsTest, SamplesDialogRefusesACountTheMeterWouldNotTake)
         {"1000001", false}, {"10 20", false}, {"1", true}, {" +25 ", true}, {"1000000", true},
     };
     for (const auto& c : cases) {
-        CDlgSamplesTrigger dialog;
+        CDlgSamplesTrigger dialog(*CConectWithNI::Instance());
         auto* edit = Find<QLineEdit>(dialog, CDlgSamplesTrigger::kCountEdit);
         auto* message = Find<QLabel>(dialog, CDlgSamplesTrigger::kMessageText);
         edit->setText(c.typed);

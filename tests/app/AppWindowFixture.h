@@ -42,7 +42,7 @@ protected:
     CZANDlg& Window()
     {
         if (!window) {
-            window = std::make_unique<CZANDlg>(shell.Hooks(), messages.get());
+            window = std::make_unique<CZANDlg>(*CConectWithNI::Instance(), shell.Hooks(), messages.get());
         }
         return *window;
     }

@@ -38,6 +38,7 @@ public:
     bool Open(const char*) override { return false; }
     bool Close() override { return true; }
     bool IsConnected() override { return false; }
+    bool HasFailed() const override { return false; }
     bool Write(const char*) override { return false; }
     bool Read(char*, unsigned, unsigned*) override { return false; }
     bool Query(const char*, char*, unsigned, unsigned*) override { return false; }
@@ -128,16 +129,17 @@ TEST(DialogPictures, EveryDialogIsLaidOutCleanly)
         CDlgProtocol dialog(&meter);
         CheckAndSave(dialog, QStringLiteral("connection"));
     }
+    NoMeter noMeter;
     {
-        CDlgDelay dialog;
+        CDlgDelay dialog(noMeter);
         CheckAndSave(dialog, QStringLiteral("delay"));
     }
     {
-        CDlgSamplesTrigger dialog;
+        CDlgSamplesTrigger dialog(noMeter);
         CheckAndSave(dialog, QStringLiteral("samples-trigger"));
     }
     {
-        CDlgTempSensor dialog;
+        CDlgTempSensor dialog(noMeter);
         CheckAndSave(dialog, QStringLiteral("temperature-sensor"));
     }
     {

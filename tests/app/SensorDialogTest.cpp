@@ -49,7 +49,7 @@ protected:
 TEST_F(SensorDialogTest, ListsFollowDefinitionAndType)
 {
     OpenMeterDirectly();
-    CDlgTempSensor dialog;
+    CDlgTempSensor dialog(*CConectWithNI::Instance());
     EXPECT_EQ(dialog.windowTitle(), "Select Sensor");
     // The four lists are read once, in this order.
     const std::vector<std::string> lists = {"TEMP:MDEF:THER:TRAN:LIST?", "TEMP:UDEF:THER:TRAN:LIST?",
@@ -82,7 +82,7 @@ TEST_F(SensorDialogTest, ListsFollowDefinitionAndType)
 TEST_F(SensorDialogTest, ChosenSensorShowsItsPointsAndOkReportsTheChoice)
 {
     OpenMeterDirectly();
-    CDlgTempSensor dialog;
+    CDlgTempSensor dialog(*CConectWithNI::Instance());
     std::vector<std::tuple<int, int, std::wstring>> chosen;
     dialog.SetTarget([&chosen](int definition, int type, const std::wstring& name) {
         chosen.emplace_back(definition, type, name);
@@ -130,7 +130,7 @@ TEST_F(SensorDialogTest, ChosenSensorShowsItsPointsAndOkReportsTheChoice)
 
 TEST_F(SensorDialogTest, UnconnectedFirstOpeningStaysEmptyAndOkSendsNothing)
 {
-    CDlgTempSensor dialog;
+    CDlgTempSensor dialog(*CConectWithNI::Instance());
     int reports = 0;
     dialog.SetTarget([&reports](int, int, const std::wstring&) { ++reports; });
     EXPECT_EQ(List(dialog, CDlgTempSensor::kDefinitionList)->count(), 0);

@@ -2,6 +2,8 @@
 
 #include "functions/CZANFunction.h"
 #include "functions/IFrontPanel.h"
+#include "link/CConectWithNI.h"
+#include "link/IConnection.h"
 
 #include "support/WaitUntil.h"
 
@@ -87,6 +89,9 @@ public:
         std::lock_guard<std::mutex> guard(mutex);
         ++sensorDialogOpens;
     }
+
+    // The functions' tests open the program's connection on their meter.
+    IConnection& Connection() override { return *CConectWithNI::Instance(); }
 
     void AcknowledgeReadingsOf(CZANFunction* function)
     {

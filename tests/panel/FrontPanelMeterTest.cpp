@@ -30,7 +30,7 @@ protected:
         ASSERT_TRUE(meter.Connected());
         meter.Meter().SetSignal("VOLT", 1.234567);
         meter.Meter().SetSignal("VOLT:AC", 0.5);
-        panel = std::make_unique<CFrontPanel>();
+        panel = std::make_unique<CFrontPanel>(*CConectWithNI::Instance());
     }
 
     void TearDown() override { panel.reset(); }
@@ -267,7 +267,7 @@ TEST(FrontPanelCloseTest, ClosingWhileTheWorkerIsInsideACommandEndsCleanly)
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         return std::string("+1.23456700E+00 VDC\n");
     });
-    auto panel = std::make_unique<CFrontPanel>();
+    auto panel = std::make_unique<CFrontPanel>(*CConectWithNI::Instance());
     panel->PostMessage(WM_PANEL_SYNC);
     ASSERT_TRUE(PumpUntil([&] { return panel->IsRunning() && inside.load() >= 2; }));
 

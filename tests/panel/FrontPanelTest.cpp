@@ -36,7 +36,7 @@ protected:
     void Click(const char* name) { panel.Notify(QString::fromLatin1(name)); }
     std::string CurrentName() { return panel.CurrentFunctionName(); }
 
-    CFrontPanel panel;
+    CFrontPanel panel{*CConectWithNI::Instance()};
 };
 
 TEST_F(FrontPanelTest, StartsInDcVoltageWithItsTextsAndSoftKeys)
@@ -376,7 +376,7 @@ TEST(FrontPanelStartTest, CreatingThePanelSendsNothing)
     functions::testing::SimulatedMeterConnection meter;
     ASSERT_TRUE(meter.Connected());
     {
-        CFrontPanel panel;
+        CFrontPanel panel(*CConectWithNI::Instance());
         QCoreApplication::processEvents();
         EXPECT_EQ(panel.CurrentFunctionName(), "DC Voltage");
     }

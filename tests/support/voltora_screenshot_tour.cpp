@@ -7,6 +7,7 @@
 // window for each into FOLDER and closes the window. The exit code is not 0
 // when a step got no readings or a picture could not be written.
 #include "app/CZANApp.h"
+#include "link/CConectWithNI.h"
 #include "sim/backend/SimulatedMeterBackend.h"
 #include "support/ScreenshotTour.h"
 
@@ -29,7 +30,7 @@ int main(int argc, char** argv)
     arguments.push_back(nullptr);
 
     voltora::sim::SimulatedMeterBackend::Register();
-    return CZANApp::Run(argc - 1, arguments.data(), [&folder](CZANDlg& window) {
+    return CZANApp::Run(argc - 1, arguments.data(), *CConectWithNI::Instance(), [&folder](CZANDlg& window) {
         auto* tour = new voltora::testing::ScreenshotTour(window, folder);
         QTimer::singleShot(0, tour, &voltora::testing::ScreenshotTour::Start);
     });

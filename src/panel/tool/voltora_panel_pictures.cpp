@@ -73,7 +73,7 @@ int main(int argc, char** argv)
 
     bool ok = true;
     {
-        CFrontPanel panel;
+        CFrontPanel panel(*CConectWithNI::Instance());
         panel.show();
         QCoreApplication::processEvents();
         ok &= Save(panel, directory, "1-start");

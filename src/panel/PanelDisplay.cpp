@@ -1,14 +1,12 @@
-// Drawing the panel from the current function: the display, the soft keys,
-// the entry popup, and the texts of each new reading.
+// Drawing the panel from a function object: the display, the soft keys,
+// the entry popup, the texts of each new reading and the run marker.
 
-#include "panel/CFrontPanel.h"
-
-#include "panel/CFrontPanelControls.h"
-#include "panel/DisplayLayout.h"
+#include "panel/PanelDisplay.h"
 
 #include "functions/CZANFunction.h"
 #include "functions/DisplayText.h"
-#include "functions/ViewFlags.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -26,20 +24,43 @@ QString DisplayText(const std::string& text)
 
 }  // namespace
 
-using voltora::panel::SkinControl;
+namespace voltora::panel {
 
-void CFrontPanel::SetControlText(SkinControl* control, const std::string& text)
+PanelDisplay::Controls::Controls(const SkinWindow& window)
+    : title(window.FindControl(QStringLiteral("LabelTitle"))),
+      main(window.FindControl(QStringLiteral("ContainerMain"))),
+      value(window.FindControl(QStringLiteral("LabelValue"))),
+      range(window.FindControl(QStringLiteral("LabelRange"))),
+      unit(window.FindControl(QStringLiteral("LabelUnit"))),
+      shift(window.FindControl(QStringLiteral("LabelShift"))),
+      stop(window.FindControl(QStringLiteral("LabelStop"))),
+      entry(window.FindControl(QStringLiteral("TinyMenu"))),
+      measuredStrip(window.FindControl(QStringLiteral("ContainerTempMeasVal"))),
+      measuredValue(window.FindControl(QStringLiteral("LabelTempMeasVal"))),
+      measuredUnit(window.FindControl(QStringLiteral("LabelTempMeasValUnit")))
+{
+    for (int i = 0; i < kEntryCellCount; ++i) {
+        cells[static_cast<std::size_t>(i)] = window.FindControl(QStringLiteral("labelPop") + QString::number(i));
+    }
+}
+
+PanelDisplay::PanelDisplay(SkinWindow& window)
+    : window_(window), controls_(window), softKeyNames_(BuildSoftKeyNameSets())
+{
+}
+
+void PanelDisplay::SetControlText(SkinControl* control, const std::string& text)
 {
     if (control != nullptr) {
         control->SetText(DisplayText(text));
     }
 }
 
-void CFrontPanel::RefreshDisplay()
+void PanelDisplay::Refresh(CZANFunction& function, bool shift, bool live)
 {
-    Controls& c = *controls;
-    voltora::panel::DisplayLayout layout = voltora::panel::ComputeDisplayLayout(*current, shift);
-    if (!HasLiveReading()) {
+    Controls& c = controls_;
+    DisplayLayout layout = ComputeDisplayLayout(function, shift);
+    if (!live) {
         // No reading of this connection yet: the start marker, not a value
         // left from an earlier connection or function.
         layout.value = kNoReadingText;
@@ -51,7 +72,7 @@ void CFrontPanel::RefreshDisplay()
     if (c.title != nullptr) {
         QString title = DisplayText(layout.title);
         QString measured = title.left(std::max<qsizetype>(0, title.size() - 1)).left(kTitleMeasureLimit);
-        const int width = MeasureTextWidth(measured, c.title->FontIndex());
+        const int width = window_.MeasureTextWidth(measured, c.title->FontIndex());
         c.title->SetRect(voltora::panel::kTitleLeft, voltora::panel::kTitleTop, voltora::panel::TitleRight(width),
                          voltora::panel::kTitleBottom);
         c.title->SetText(title);
@@ -76,7 +97,7 @@ void CFrontPanel::RefreshDisplay()
         SetControlText(c.measuredUnit, *layout.measuredUnit);
     }
     if (layout.entryRect) {
-        RefreshEntryPopup();
+        RefreshEntryPopup(function);
         if (c.entry != nullptr) {
             c.entry->SetRect(layout.entryRect->left, layout.entryRect->top, layout.entryRect->right,
                              layout.entryRect->bottom);
@@ -98,17 +119,17 @@ void CFrontPanel::RefreshDisplay()
     }
 }
 
-void CFrontPanel::RefreshSoftKeys()
+void PanelDisplay::RefreshSoftKeys(CZANFunction& function)
 {
-    for (int i = 0; i < voltora::panel::kSoftKeyCount; ++i) {
-        const voltora::panel::SoftKeyNameSet& names = softKeyNames[static_cast<std::size_t>(i)];
-        const voltora::panel::SoftKeyLook look = voltora::panel::LookOfSoftKey(*current, i);
-        if (SkinControl* container = Control(QString::fromStdString(names.container))) {
+    for (int i = 0; i < kSoftKeyCount; ++i) {
+        const SoftKeyNameSet& names = softKeyNames_[static_cast<std::size_t>(i)];
+        const SoftKeyLook look = LookOfSoftKey(function, i);
+        if (SkinControl* container = window_.FindControl(QString::fromStdString(names.container))) {
             container->SetText(DisplayText(look.caption));
             container->SetBackgroundColor(look.background);
         }
         const auto paint = [this](const std::string& name, std::uint32_t colour, const std::string& text) {
-            if (SkinControl* label = Control(QString::fromStdString(name))) {
+            if (SkinControl* label = window_.FindControl(QString::fromStdString(name))) {
                 label->SetTextColor(colour);
                 label->SetText(DisplayText(text));
             }
@@ -120,33 +141,21 @@ void CFrontPanel::RefreshSoftKeys()
     }
 }
 
-void CFrontPanel::RefreshEntryPopup()
+void PanelDisplay::RefreshEntryPopup(CZANFunction& function)
 {
-    const auto cells = voltora::panel::LayoutEntryCells(current->GetEntryText(), current->GetEntryCursor());
+    const auto cells = LayoutEntryCells(function.GetEntryText(), function.GetEntryCursor());
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        SkinControl* cell = controls->cells[i];
+        SkinControl* cell = controls_.cells[i];
         if (cell == nullptr) {
             continue;
         }
         cell->SetText(DisplayText(cells[i].text));
-        cell->SetBackgroundColor(cells[i].cursor ? voltora::panel::kEntryCursorBackground
-                                                 : voltora::panel::kEntryCellBackground);
+        cell->SetBackgroundColor(cells[i].cursor ? kEntryCursorBackground : kEntryCellBackground);
     }
 }
 
-void CFrontPanel::OnNewReading()
+void PanelDisplay::ShowReading(ReadingTexts& texts, bool live)
 {
-    // The function may announce its next reading from now on; the texts
-    // read below are at least as new as the one this message announced.
-    current->AcknowledgeReading();
-    const bool live = HasLiveReading();
-    if (live && trendViewShown) {
-        views.UpdateTrend();
-    }
-    if (live && histogramViewShown) {
-        views.UpdateHistogram();
-    }
-    voltora::panel::ReadingTexts texts = voltora::panel::ComputeReadingTexts(*current);
     if (!live) {
         // A message announcing a reading of another function or session.
         texts.value = kNoReadingText;
@@ -154,24 +163,32 @@ void CFrontPanel::OnNewReading()
             texts.measuredValue = std::string(kNoReadingText);
         }
     }
-    valueText = texts.value;
-    unitText = texts.unit;
-    Controls& c = *controls;
+    Controls& c = controls_;
     if (texts.measuredValue) {
         SetControlText(c.measuredValue, *texts.measuredValue);
     }
     if (texts.measuredUnit) {
         SetControlText(c.measuredUnit, *texts.measuredUnit);
     }
-    if (live) {
-        views.UpdateBar(current->GetReadingText());
-    }
     if (texts.range) {
         SetControlText(c.range, *texts.range);
     }
-    SetControlText(c.value, valueText);
-    SetControlText(c.unit, unitText);
-    if (live && mathViewShown) {
-        views.UpdateStatistics(current->GetStatistics());
-    }
+    SetControlText(c.value, texts.value);
+    SetControlText(c.unit, texts.unit);
 }
+
+void PanelDisplay::ShowRunState(LinkState state, bool running)
+{
+    if (controls_.stop == nullptr) {
+        return;
+    }
+    if (state == LinkState::LinkLost) {
+        controls_.stop->SetText(QString::fromLatin1(kNoLinkText));
+        controls_.stop->SetVisible(true);
+        return;
+    }
+    controls_.stop->SetText(QString::fromLatin1(kStoppedText));
+    controls_.stop->SetVisible(!running);
+}
+
+}  // namespace voltora::panel
