@@ -10,6 +10,8 @@
 #include "platform/Clock.h"
 #include "scpi/AcquisitionCommands.h"
 
+using namespace voltora::scpi;
+
 namespace {
 
 constexpr unsigned kPanelCommandPauseMs = 100;

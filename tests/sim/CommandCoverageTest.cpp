@@ -7,7 +7,7 @@
 
 #include "link/CConectWithNI.h"
 #include "scpi/Commands.h"
-#include "visa/ScriptedBackend.h"
+#include "support/ScriptedBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -213,7 +213,7 @@ std::vector<std::function<void()>> ProgramOperations()
 std::vector<std::string> RecordProgramCommands()
 {
     constexpr const char* kResource = "SCRIPTED0::COVERAGE::INSTR";
-    visa::ScopedScriptedBackend backend;
+    voltora::testing::ScopedScriptedBackend backend;
     auto device = backend->AddDevice(kResource, "DM-COVERAGE");
     ManualMeter answering;
     device->SetResponder([&answering](const std::string& message) {
