@@ -34,8 +34,8 @@ void CDlgProtocol::SetLanFinder(LanFinder finder)
     LanFinderSetting() = std::move(finder);
 }
 
-CDlgProtocol::CDlgProtocol(IConnection* connection, QWidget* parent)
-    : QDialog(parent), connection(connection)
+CDlgProtocol::CDlgProtocol(IConnection* link, QWidget* parent)
+    : QDialog(parent), connection(link)
 {
     setWindowTitle(QStringLiteral("Dialog"));
     voltora::views::TemplateBuilder build(this);
@@ -150,9 +150,10 @@ void CDlgProtocol::ShowFound(const std::vector<voltora::visa::FoundInstrument>& 
         foundMenu->addAction(QStringLiteral("No LAN instruments found"))->setEnabled(false);
     }
     for (const auto& instrument : found) {
-        const QString address = QString::fromStdString(instrument.address);
+        const QString instrumentAddress = QString::fromStdString(instrument.address);
         connect(foundMenu->addAction(QString::fromStdString(FoundInstrumentText(instrument))),
-                &QAction::triggered, this, [this, address] { addressEdit->setText(address); });
+                &QAction::triggered, this,
+                [this, instrumentAddress] { addressEdit->setText(instrumentAddress); });
     }
     foundMenu->popup(findButton->mapToGlobal(QPoint(0, findButton->height())));
 }

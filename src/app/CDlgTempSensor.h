@@ -38,7 +38,7 @@ public:
     // `connection` tells whether a meter is there to read from.
     explicit CDlgTempSensor(IConnection& connection, QWidget* parent = nullptr);
 
-    void SetTarget(SensorTarget target) { this->target = std::move(target); }
+    void SetTarget(SensorTarget chosen) { target = std::move(chosen); }
 
     void accept() override;
 

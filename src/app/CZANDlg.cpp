@@ -59,9 +59,9 @@ QFrame* BlackLine(QWidget* parent, const QRect& rect)
 
 }  // namespace
 
-CZANDlg::CZANDlg(CConectWithNI& link, voltora::app::ShellHooks hooks, voltora::app::MessageQueue* messages,
-                 QWidget* parent)
-    : QDialog(parent), connection(link), hooks(std::move(hooks)), messages(messages)
+CZANDlg::CZANDlg(CConectWithNI& link, voltora::app::ShellHooks shellHooks,
+                 voltora::app::MessageQueue* messageQueue, QWidget* parent)
+    : QDialog(parent), connection(link), hooks(std::move(shellHooks)), messages(messageQueue)
 {
     setWindowTitle(QStringLiteral("Voltora"));
     setWindowIcon(voltora::app::ProgramIcon());
@@ -216,10 +216,10 @@ void CZANDlg::SetConnectedMenus(bool connected)
 
 void CZANDlg::SetLoggingMenus()
 {
-    const bool logging = this->logging != nullptr && this->logging->IsLogging();
+    const bool active = logging != nullptr && logging->IsLogging();
     menu->Action(voltora::app::kStartLoggingCommand)
-        ->setEnabled(!logging && connection.IsConnected());
-    menu->Action(voltora::app::kStopLoggingCommand)->setEnabled(logging);
+        ->setEnabled(!active && connection.IsConnected());
+    menu->Action(voltora::app::kStopLoggingCommand)->setEnabled(active);
 }
 
 void CZANDlg::ShowMessage(const QString& text, const QString& caption, MessageIcon icon)

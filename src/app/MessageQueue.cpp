@@ -10,8 +10,9 @@
 namespace voltora::app {
 
 MessageQueue::MessageQueue(
-    std::function<void(QWidget*, const QString&, const QString&, MessageIcon)> show, QObject* parent)
-    : QObject(parent), show(std::move(show)), state(std::make_shared<State>())
+    std::function<void(QWidget*, const QString&, const QString&, MessageIcon)> showMessage,
+    QObject* parent)
+    : QObject(parent), show(std::move(showMessage)), state(std::make_shared<State>())
 {
     state->queue = this;
 }

@@ -11,8 +11,8 @@
 namespace voltora::app {
 
 ReadingLogControl::ReadingLogControl(QWidget* indicatorParent,
-                                     std::function<void(const QString&)> showError, QObject* parent)
-    : QObject(parent), showError(std::move(showError))
+                                     std::function<void(const QString&)> reportError, QObject* parent)
+    : QObject(parent), showError(std::move(reportError))
 {
     indicator = new QLabel(indicatorParent);
     indicator->setObjectName(QStringLiteral("LabelLogging"));

@@ -31,8 +31,8 @@ std::uint32_t InternAtom(xcb_connection_t* connection, const char* name)
 }  // namespace
 #endif
 
-WindowManagerClose::WindowManagerClose(QWidget* window, std::function<void()> onBlockedClose)
-    : window(window), onBlockedClose(std::move(onBlockedClose))
+WindowManagerClose::WindowManagerClose(QWidget* closed, std::function<void()> blockedClose)
+    : window(closed), onBlockedClose(std::move(blockedClose))
 {
 #if VOLTORA_HAVE_XCB
     auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;

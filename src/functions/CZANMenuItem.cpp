@@ -11,8 +11,8 @@ std::uint32_t Other(std::uint32_t colour)
 
 }  // namespace
 
-CZANMenuItem::CZANMenuItem(int id, int key, IZANMenuItemListener* owner, int kind)
-    : id(id), owner(owner), key(key), kind(kind)
+CZANMenuItem::CZANMenuItem(int itemId, int softKey, IZANMenuItemListener* listener, int itemKind)
+    : id(itemId), owner(listener), key(softKey), kind(itemKind)
 {
 }
 

@@ -24,8 +24,8 @@ int StepAt(int cursor)
 
 }  // namespace
 
-ThresholdEntry::ThresholdEntry(std::string unit, int upperLimit)
-    : unit(std::move(unit)), upperLimit(upperLimit)
+ThresholdEntry::ThresholdEntry(std::string unitText, int highestValue)
+    : unit(std::move(unitText)), upperLimit(highestValue)
 {
 }
 

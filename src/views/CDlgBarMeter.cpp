@@ -19,16 +19,16 @@
 using voltora::views::DisplayText;
 using voltora::views::NarrowText;
 
-CDlgBarMeter::CDlgBarMeter(IViewHost* host, QWidget* parent) : QWidget(parent), host(host)
+CDlgBarMeter::CDlgBarMeter(IViewHost* viewHost, QWidget* parent) : QWidget(parent), host(viewHost)
 {
     BuildControls();
     defaultRadio->setChecked(true);
-    bounds->EnableManualControls(false);
+    boundEditor->EnableManualControls(false);
 
-    connect(defaultRadio, &QRadioButton::clicked, this, [this] { bounds->EnableManualControls(false); });
+    connect(defaultRadio, &QRadioButton::clicked, this, [this] { boundEditor->EnableManualControls(false); });
     connect(manualRadio, &QRadioButton::clicked, this, [this] {
         rangeText.clear();
-        bounds->EnableManualControls(true);
+        boundEditor->EnableManualControls(true);
     });
     hide();
 }
@@ -56,7 +56,7 @@ void CDlgBarMeter::BuildControls()
                                              {1004, 214, 100, 29, 81},
                                              {1017, 250, 102, 14, 8},
                                              {1012, 265, 100, 50, 14}};
-    bounds = new voltora::views::BoundEditor(this, t, high, low, [this](bool isHigh, double value) {
+    boundEditor = new voltora::views::BoundEditor(this, t, high, low, [this](bool isHigh, double value) {
         if (isHigh) {
             chart->SetHigh(value);
         } else {
@@ -91,5 +91,5 @@ void CDlgBarMeter::ApplyDefaultScale()
 void CDlgBarMeter::SetUnit(const std::string& unit)
 {
     unitText = unit;
-    bounds->SetUnit(unit);
+    boundEditor->SetUnit(unit);
 }

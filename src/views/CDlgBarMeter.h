@@ -43,5 +43,5 @@ private:
     QButtonGroup* scaleGroup = nullptr;
     QRadioButton* defaultRadio = nullptr;
     QRadioButton* manualRadio = nullptr;
-    voltora::views::BoundEditor* bounds = nullptr;
+    voltora::views::BoundEditor* boundEditor = nullptr;
 };

@@ -33,7 +33,7 @@ constexpr int kBoundNoPrefix = 2;
 
 }  // namespace
 
-CDlgHistogram::CDlgHistogram(IViewHost* host, QWidget* parent) : QWidget(parent), host(host)
+CDlgHistogram::CDlgHistogram(IViewHost* viewHost, QWidget* parent) : QWidget(parent), host(viewHost)
 {
     BuildControls();
     autoRadio->setChecked(true);

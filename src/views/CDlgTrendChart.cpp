@@ -29,20 +29,20 @@ constexpr double kTrendPoints = 400.0;
 
 }  // namespace
 
-CDlgTrendChart::CDlgTrendChart(IViewHost* host, QWidget* parent) : QWidget(parent), host(host)
+CDlgTrendChart::CDlgTrendChart(IViewHost* viewHost, QWidget* parent) : QWidget(parent), host(viewHost)
 {
     BuildControls();
     recentRadio->setChecked(true);
     chart->SetXRange(kTrendPoints);
     SetMode("REC");
     defaultRadio->setChecked(true);
-    bounds->EnableManualControls(false);
+    boundEditor->EnableManualControls(false);
 
     connect(recentRadio, &QRadioButton::clicked, this, [this] { this->host->ApplyTrendMode("REC"); });
     connect(allRadio, &QRadioButton::clicked, this, [this] { this->host->ApplyTrendMode("ALL"); });
-    connect(defaultRadio, &QRadioButton::clicked, this, [this] { bounds->EnableManualControls(false); });
-    connect(autoRadio, &QRadioButton::clicked, this, [this] { bounds->EnableManualControls(false); });
-    connect(manualRadio, &QRadioButton::clicked, this, [this] { bounds->EnableManualControls(true); });
+    connect(defaultRadio, &QRadioButton::clicked, this, [this] { boundEditor->EnableManualControls(false); });
+    connect(autoRadio, &QRadioButton::clicked, this, [this] { boundEditor->EnableManualControls(false); });
+    connect(manualRadio, &QRadioButton::clicked, this, [this] { boundEditor->EnableManualControls(true); });
     connect(clearButton, &QPushButton::clicked, this, [this] { voltora::views::ClearReadings(*this->host); });
     hide();
 }
@@ -84,7 +84,7 @@ void CDlgTrendChart::BuildControls()
                                              {1073, 113, 140, 28, 140},
                                              {1026, 148, 141, 16, 8},
                                              {1023, 168, 139, 38, 14}};
-    bounds = new voltora::views::BoundEditor(this, t, high, low, [this](bool isHigh, double value) {
+    boundEditor = new voltora::views::BoundEditor(this, t, high, low, [this](bool isHigh, double value) {
         if (isHigh) {
             chart->SetHigh(value);
         } else {
@@ -173,5 +173,5 @@ void CDlgTrendChart::UpdateTrend(const TrendSnapshot& snapshot)
 void CDlgTrendChart::SetUnit(const std::string& unit)
 {
     unitText = unit;
-    bounds->SetUnit(unit);
+    boundEditor->SetUnit(unit);
 }

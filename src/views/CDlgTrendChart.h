@@ -60,7 +60,7 @@ private:
     QRadioButton* defaultRadio = nullptr;
     QRadioButton* autoRadio = nullptr;
     QRadioButton* manualRadio = nullptr;
-    voltora::views::BoundEditor* bounds = nullptr;
+    voltora::views::BoundEditor* boundEditor = nullptr;
     QPushButton* clearButton = nullptr;
     QLineEdit* countEdit = nullptr;
 };

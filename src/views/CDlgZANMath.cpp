@@ -28,7 +28,7 @@ using voltora::views::DisplayText;
 using voltora::views::NarrowText;
 using namespace voltora::scpi;
 
-CDlgZANMath::CDlgZANMath(IViewHost* host, QWidget* parent) : QWidget(parent), host(host)
+CDlgZANMath::CDlgZANMath(IViewHost* viewHost, QWidget* parent) : QWidget(parent), host(viewHost)
 {
     BuildControls();
     ConnectHandlers();

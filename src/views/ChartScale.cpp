@@ -5,7 +5,7 @@
 
 namespace voltora::views {
 
-ChartScale::ChartScale(double low, double high) : low(low), high(high)
+ChartScale::ChartScale(double lowest, double highest) : low(lowest), high(highest)
 {
     Update();
 }

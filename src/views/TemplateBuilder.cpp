@@ -27,7 +27,7 @@ QString ControlName(int id)
     return QStringLiteral("ctl%1").arg(id);
 }
 
-TemplateBuilder::TemplateBuilder(QWidget* dialog) : dialog(dialog) {}
+TemplateBuilder::TemplateBuilder(QWidget* target) : dialog(target) {}
 
 void TemplateBuilder::DialogSize(int width, int height)
 {

@@ -156,15 +156,15 @@ std::vector<std::string> UpToFirstReading(const std::vector<std::string>& writes
 
 TEST_F(LinkLossTest, AKilledMeterIsShownAsLostOnceAndReconnectResumesReading)
 {
-    PullableMeter meter(backend);
+    PullableMeter pulled(backend);
     ASSERT_TRUE(Window().ConnectTo(kResource));
     ASSERT_TRUE(WaitUntil([&] { return Live(); }));
-    const std::vector<std::string> connectWrites = UpToFirstReading(meter.device->Writes());
+    const std::vector<std::string> connectWrites = UpToFirstReading(pulled.device->Writes());
     EXPECT_EQ(Window().windowTitle(), QStringLiteral("Voltora - %1").arg(QLatin1String(kResource)));
 
     QElapsedTimer clock;
     clock.start();
-    meter.Set(PullableMeter::State::Gone);
+    pulled.Set(PullableMeter::State::Gone);
     ASSERT_TRUE(WaitUntil([&] { return Window().LinkState() == LinkState::LinkLost; }, 2500));
     EXPECT_LT(clock.elapsed(), 2500);
 
@@ -172,7 +172,7 @@ TEST_F(LinkLossTest, AKilledMeterIsShownAsLostOnceAndReconnectResumesReading)
     ProcessPendingEvents();
     EXPECT_EQ(ShownTexts(), std::vector<QString>{kCommunicationFailed});
     EXPECT_FALSE(CConectWithNI::Instance()->IsConnected());
-    EXPECT_EQ(meter.device->OpenSessions(), 0);
+    EXPECT_EQ(pulled.device->OpenSessions(), 0);
     EXPECT_TRUE(IsEnabled(kConnectCommand));
     EXPECT_FALSE(IsEnabled(kDisconnectCommand));
     EXPECT_TRUE(IsEnabled(kReconnectCommand));
@@ -185,12 +185,12 @@ TEST_F(LinkLossTest, AKilledMeterIsShownAsLostOnceAndReconnectResumesReading)
     WaitUntil([] { return false; }, 300);
     EXPECT_EQ(ShownTexts().size(), 1u);
 
-    // The meter is back: one Reconnect resynchronises exactly as Connect did.
-    meter.Set(PullableMeter::State::Healthy);
-    meter.device->ClearWrites();
+    // The pulled is back: one Reconnect resynchronises exactly as Connect did.
+    pulled.Set(PullableMeter::State::Healthy);
+    pulled.device->ClearWrites();
     Window().OnReconnect();
     ASSERT_TRUE(WaitUntil([&] { return Live(); }));
-    EXPECT_EQ(UpToFirstReading(meter.device->Writes()), connectWrites);
+    EXPECT_EQ(UpToFirstReading(pulled.device->Writes()), connectWrites);
     EXPECT_EQ(Window().LinkState(), LinkState::Connected);
     EXPECT_EQ(Window().windowTitle(), QStringLiteral("Voltora - %1").arg(QLatin1String(kResource)));
     EXPECT_FALSE(Visible("LabelStop"));
@@ -215,10 +215,10 @@ TEST_F(LinkLossTest, ASilentMeterCostsOneTimeOutAndOneMessage)
         SCOPED_TRACE(c.name);
         shell.messages.clear();
         ScopedScriptedBackend own;
-        PullableMeter meter(own);
+        PullableMeter pulled(own);
         ASSERT_TRUE(Window().ConnectTo(kResource));
         ASSERT_TRUE(WaitUntil([&] { return Live(); }));
-        meter.SilentFrom(c.silentFrom);
+        pulled.SilentFrom(c.silentFrom);
 
         StallMeter stalls;
         PressFromLoop("btnACV");
@@ -226,7 +226,7 @@ TEST_F(LinkLossTest, ASilentMeterCostsOneTimeOutAndOneMessage)
         ProcessPendingEvents();
 
         // One time-out blocks the thread; the pauses do not.
-        EXPECT_LE(stalls.LongestMs(), meter.silence.count() + 250);
+        EXPECT_LE(stalls.LongestMs(), pulled.silence.count() + 250);
         EXPECT_EQ(ShownTexts(), std::vector<QString>{kCommunicationFailed});
         EXPECT_EQ(CConectWithNI::Instance()->IsConnected(), false);
         EXPECT_EQ(Text("LabelStop"), "No link");
@@ -236,7 +236,7 @@ TEST_F(LinkLossTest, ASilentMeterCostsOneTimeOutAndOneMessage)
 
 TEST_F(LinkLossTest, AHealthyFunctionChangeKeepsPaintingWithABusyCursor)
 {
-    PullableMeter meter(backend);
+    PullableMeter pulled(backend);
     ASSERT_TRUE(Window().ConnectTo(kResource));
     ASSERT_TRUE(WaitUntil([&] { return Live(); }));
 
@@ -246,7 +246,7 @@ TEST_F(LinkLossTest, AHealthyFunctionChangeKeepsPaintingWithABusyCursor)
     PressFromLoop("btnACV");
     // The prescribed pause is still taken, in full...
     EXPECT_GE(clock.elapsed(), 1000);
-    EXPECT_EQ(CountOf(meter.device->Writes(), "FUNC \"VOLT:AC\""), 1);
+    EXPECT_EQ(CountOf(pulled.device->Writes(), "FUNC \"VOLT:AC\""), 1);
     // ...but the window keeps running its loop through it.
     EXPECT_LT(stalls.LongestMs(), 200);
     EXPECT_TRUE(stalls.SawBusyCursor());
@@ -258,10 +258,10 @@ TEST_F(LinkLossTest, AHealthyFunctionChangeKeepsPaintingWithABusyCursor)
 
 TEST_F(LinkLossTest, KeysPressedDuringAFunctionChangeAreHandledAfterItInOrder)
 {
-    PullableMeter meter(backend);
+    PullableMeter pulled(backend);
     ASSERT_TRUE(Window().ConnectTo(kResource));
     ASSERT_TRUE(WaitUntil([&] { return Live(); }));
-    meter.device->ClearWrites();
+    pulled.device->ClearWrites();
 
     // Two clicks arrive while the change to AC voltage pauses.
     std::size_t queuedDuringChange = 0;
@@ -278,7 +278,7 @@ TEST_F(LinkLossTest, KeysPressedDuringAFunctionChangeAreHandledAfterItInOrder)
     EXPECT_EQ(Panel().CurrentFunction(), Panel().FunctionOf("FRES"));
 
     std::vector<std::string> selections;
-    for (const auto& w : meter.device->Writes()) {
+    for (const auto& w : pulled.device->Writes()) {
         if (w.rfind("FUNC ", 0) == 0) {
             selections.push_back(w);
         }
@@ -298,7 +298,7 @@ TEST_F(LinkLossTest, NoStoredReadingIsShownWithoutALiveLink)
 
     // AC voltage measured, then left; after a disconnect its stored reading
     // must not come back as if measured.
-    PullableMeter meter(backend);
+    PullableMeter pulled(backend);
     ASSERT_TRUE(Window().ConnectTo(kResource));
     ASSERT_TRUE(WaitUntil([&] { return Live(); }));
     PressFromLoop("btnACV");

@@ -40,9 +40,9 @@ QString ControlText(CFrontPanel& panel, const char* name)
 
 TEST_F(MainWindowTest, StartsUnconnectedOnDcVoltage)
 {
-    CZANDlg& window = Window();
-    EXPECT_EQ(window.windowTitle(), "Voltora");
-    EXPECT_EQ(window.sizeHint().width(), 800);
+    CZANDlg& shown = Window();
+    EXPECT_EQ(shown.windowTitle(), "Voltora");
+    EXPECT_EQ(shown.sizeHint().width(), 800);
     EXPECT_EQ(Panel().objectName(), "ZAN900");
     EXPECT_EQ(Panel().geometry(), QRect(0, 0, 800, 328));
 
@@ -56,22 +56,22 @@ TEST_F(MainWindowTest, StartsUnconnectedOnDcVoltage)
     // Menus: Connect enabled, Disconnect grayed, no slope checked.
     EXPECT_TRUE(IsEnabled(kConnectCommand));
     EXPECT_FALSE(IsEnabled(kDisconnectCommand));
-    EXPECT_FALSE(window.Action(kSlopePositiveCommand)->isChecked());
-    EXPECT_FALSE(window.Action(kSlopeNegativeCommand)->isChecked());
+    EXPECT_FALSE(shown.Action(kSlopePositiveCommand)->isChecked());
+    EXPECT_FALSE(shown.Action(kSlopeNegativeCommand)->isChecked());
 
     // View list and views: Math selected and the only one shown.
-    QListWidget* list = window.ViewList();
+    QListWidget* list = shown.ViewList();
     ASSERT_EQ(list->count(), 4);
     const char* names[] = {"Math", "BarMeter", "TrendChart", "Histogram"};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(list->item(i)->text(), names[i]);
-        QWidget* view = window.View(names[i]);
+        QWidget* view = shown.View(names[i]);
         ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->geometry(), QRect(6, 343, 640, 271)) << names[i];
         EXPECT_EQ(view->isHidden(), i != 0) << names[i];
     }
     EXPECT_EQ(list->currentItem()->text(), "Math");
-    EXPECT_EQ(window.CurrentView(), window.View("Math"));
+    EXPECT_EQ(shown.CurrentView(), shown.View("Math"));
     EXPECT_EQ(list->geometry().left(), 650);
     EXPECT_EQ(list->geometry().width(), 135);
 
@@ -83,29 +83,29 @@ TEST_F(MainWindowTest, StartsUnconnectedOnDcVoltage)
 
 TEST_F(MainWindowTest, ViewListShowsOneViewAtATime)
 {
-    CZANDlg& window = Window();
-    window.ViewList()->setCurrentRow(3);  // as a click on "Histogram"
-    EXPECT_EQ(window.CurrentView(), window.View("Histogram"));
-    EXPECT_FALSE(window.View("Histogram")->isHidden());
-    EXPECT_TRUE(window.View("Math")->isHidden());
+    CZANDlg& shown = Window();
+    shown.ViewList()->setCurrentRow(3);  // as a click on "Histogram"
+    EXPECT_EQ(shown.CurrentView(), shown.View("Histogram"));
+    EXPECT_FALSE(shown.View("Histogram")->isHidden());
+    EXPECT_TRUE(shown.View("Math")->isHidden());
     // Selecting the shown view again changes nothing.
-    window.SelectView("Histogram");
-    EXPECT_FALSE(window.View("Histogram")->isHidden());
+    shown.SelectView("Histogram");
+    EXPECT_FALSE(shown.View("Histogram")->isHidden());
     // An unknown name changes nothing either.
-    window.SelectView("Spectrum");
-    EXPECT_EQ(window.CurrentView(), window.View("Histogram"));
-    window.ViewList()->setCurrentRow(1);
-    EXPECT_EQ(window.CurrentView(), window.View("BarMeter"));
-    EXPECT_TRUE(window.View("Histogram")->isHidden());
+    shown.SelectView("Spectrum");
+    EXPECT_EQ(shown.CurrentView(), shown.View("Histogram"));
+    shown.ViewList()->setCurrentRow(1);
+    EXPECT_EQ(shown.CurrentView(), shown.View("BarMeter"));
+    EXPECT_TRUE(shown.View("Histogram")->isHidden());
 }
 
 TEST_F(MainWindowTest, EnterAndEscapeDoNotCloseTheWindowOrAView)
 {
-    CZANDlg& window = Window();
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QWidget* math = window.View("Math");
-    const std::vector<QWidget*> targets = {&window, math, math->findChild<QLineEdit*>()};
+    CZANDlg& shown = Window();
+    shown.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown));
+    QWidget* math = shown.View("Math");
+    const std::vector<QWidget*> targets = {&shown, math, math->findChild<QLineEdit*>()};
     for (QWidget* target : targets) {
         if (target == nullptr) {
             continue;
@@ -114,9 +114,9 @@ TEST_F(MainWindowTest, EnterAndEscapeDoNotCloseTheWindowOrAView)
             QTest::keyClick(target, static_cast<Qt::Key>(key));
         }
     }
-    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(shown.isVisible());
     EXPECT_FALSE(math->isHidden());
-    window.hide();
+    shown.hide();
 }
 
 TEST_F(MainWindowTest, ConnectToTheSimulatedMeterStartsReading)

@@ -42,23 +42,23 @@ protected:
 
 TEST_F(ReadingLogWindowTest, StartLoggingNeedsAConnectionAndComesAfterTheAcquireItems)
 {
-    CZANDlg& window = Window();
-    EXPECT_EQ(window.Action(kStartLoggingCommand)->text(), "Start &logging...");
-    EXPECT_EQ(window.Action(kStopLoggingCommand)->text(), "S&top logging");
+    CZANDlg& shown = Window();
+    EXPECT_EQ(shown.Action(kStartLoggingCommand)->text(), "Start &logging...");
+    EXPECT_EQ(shown.Action(kStopLoggingCommand)->text(), "S&top logging");
     EXPECT_FALSE(IsEnabled(kStartLoggingCommand));
     EXPECT_FALSE(IsEnabled(kStopLoggingCommand));
     // In the Acquire menu after the prescribed items.
-    const QList<QObject*> menus = window.Action(kStartLoggingCommand)->associatedObjects();
+    const QList<QObject*> menus = shown.Action(kStartLoggingCommand)->associatedObjects();
     ASSERT_FALSE(menus.isEmpty());
     const auto* acquire = qobject_cast<QWidget*>(menus.constFirst());
     ASSERT_NE(acquire, nullptr);
     const QList<QAction*> items = acquire->actions();
     ASSERT_GE(items.size(), 6);
     EXPECT_EQ(items[0]->text(), "&Delay");
-    EXPECT_EQ(items[items.size() - 2], window.Action(kStartLoggingCommand));
-    EXPECT_EQ(items[items.size() - 1], window.Action(kStopLoggingCommand));
+    EXPECT_EQ(items[items.size() - 2], shown.Action(kStartLoggingCommand));
+    EXPECT_EQ(items[items.size() - 1], shown.Action(kStopLoggingCommand));
 
-    window.OnStartLogging();  // as from a shortcut while unconnected
+    shown.OnStartLogging();  // as from a shortcut while unconnected
     ASSERT_EQ(ShownTexts().size(), 1u);
     EXPECT_EQ(shell.saveFileRequests, 0);
 

@@ -42,7 +42,7 @@ inline std::shared_ptr<voltora::testing::ScriptedDevice> AddZanDevice(
 // tells the test that a worker is inside the exchange.
 class SlowReading {
 public:
-    explicit SlowReading(std::chrono::milliseconds delay) : delay(delay) {}
+    explicit SlowReading(std::chrono::milliseconds replyDelay) : delay(replyDelay) {}
 
     void SetSlow(bool state) { slow = state; }
     bool WorkerInside() const { return inside.load(); }

@@ -31,7 +31,7 @@ inline bool WaitUntil(const std::function<bool()>& condition,
 // on every path out of the test.
 class StopWorkerAtExit {
 public:
-    explicit StopWorkerAtExit(CZANFunction& function) : function(function) {}
+    explicit StopWorkerAtExit(CZANFunction& stopped) : function(stopped) {}
     ~StopWorkerAtExit() { function.StopWorker(); }
     StopWorkerAtExit(const StopWorkerAtExit&) = delete;
     StopWorkerAtExit& operator=(const StopWorkerAtExit&) = delete;

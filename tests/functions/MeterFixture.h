@@ -68,10 +68,10 @@ public:
     }
 
     // Called with every message, before it is answered (on the sender's thread).
-    void OnMessage(std::function<void(const std::string&)> observer)
+    void OnMessage(std::function<void(const std::string&)> onMessage)
     {
         std::lock_guard<std::mutex> guard(mutex);
-        this->observer = std::move(observer);
+        observer = std::move(onMessage);
     }
 
     std::vector<std::string> Writes() const { return device->Writes(); }

@@ -100,7 +100,7 @@ TEST_F(PanelSessionTest, CloseSendsRefreshOnItsOwnConnectionAndClosesIt)
     session.CloseSession();
     EXPECT_EQ(connection.writes, std::vector<std::string>{"REFresh"});
     EXPECT_EQ(connection.closes, 1);
-    EXPECT_FALSE(session.Current()->running);
+    EXPECT_FALSE(session.Current()->IsWorkerRunRequested());
 
     // Closed already: nothing more is sent.
     session.CloseSession();
