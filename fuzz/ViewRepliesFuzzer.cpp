@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+using namespace voltora::functions;
+
 using voltora::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)

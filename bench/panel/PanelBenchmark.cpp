@@ -30,6 +30,8 @@
 #include <memory>
 #include <optional>
 
+using namespace voltora::functions;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

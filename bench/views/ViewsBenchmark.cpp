@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+using namespace voltora::functions;
+
 namespace {
 
 class BenchHost : public IViewHost {

@@ -40,6 +40,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+using namespace voltora::functions;
+
 using voltora::app::MainWindowLayout;
 using voltora::app::MessageIcon;
 using namespace voltora::scpi;

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTimer>
 
+using namespace voltora::functions;
+
 namespace voltora::app {
 
 ReadingLogControl::ReadingLogControl(QWidget* indicatorParent,

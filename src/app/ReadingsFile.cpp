@@ -14,6 +14,7 @@
 #include <vector>
 
 using namespace voltora::scpi;
+using namespace voltora::functions;
 
 namespace voltora::app {
 

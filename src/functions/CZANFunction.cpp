@@ -5,7 +5,9 @@
 #include <span>
 #include <utility>
 
-const MathInfo& DefaultMathInfo()
+using namespace voltora::functions;
+
+const voltora::functions::MathInfo& voltora::functions::DefaultMathInfo()
 {
     static const MathInfo info;
     return info;

@@ -80,7 +80,7 @@ public:
     virtual bool FetchStatistics();
     virtual void SetRelValue(const std::string& text);
     virtual bool LoadMathInfo();
-    virtual MathInfo GetMathInfo();
+    virtual voltora::functions::MathInfo GetMathInfo();
     virtual void SetMathMode(int state);
     virtual void SetMathUnitText(const std::string& text);
     virtual void SetMathDbReference(int reference);
@@ -135,7 +135,7 @@ public:
     std::string GetRelState() const { return relState.Get(); }
     std::string GetRelValue() const { return relValue.Get(); }
     // A copy of the statistics block.
-    StatisticsBlock GetStatistics() const;
+    voltora::functions::StatisticsBlock GetStatistics() const;
 
     // ---- Commands the user-interface thread sends itself -----------------
     void SetSamplesPerTrigger(const std::string& text);
@@ -213,7 +213,7 @@ protected:
 
     // Creates the worker of `kind`, suspended. `fetch` replaces FetchReading
     // in the cycle (the temperature kind polls two values).
-    void StartWorkerOfKind(WorkerKind kind, boost::function<bool()> fetch = {});
+    void StartWorkerOfKind(voltora::functions::WorkerKind kind, boost::function<bool()> fetch = {});
 
     // Worker: queues WM_PANEL_READING unless one of this function's is still unhandled.
     void PostReadingMessage();
@@ -244,7 +244,7 @@ protected:
 
 private:
     // Worker: one cycle of `kind`; false ends the worker (the panel is told).
-    bool RunCycle(WorkerKind kind, const boost::function<bool()>& fetch);
+    bool RunCycle(voltora::functions::WorkerKind kind, const boost::function<bool()>& fetch);
     // Worker: one reading fetch, counted and logged; false when it failed.
     bool FetchOnce(const boost::function<bool()>& fetch);
     void FetchViewData();
@@ -257,7 +257,7 @@ private:
     voltora::functions::PendingSettings pending;
     std::atomic<std::uint32_t> elapsedOrigin;
     mutable std::mutex statisticsMutex;
-    StatisticsBlock statistics;
+    voltora::functions::StatisticsBlock statistics;
     unsigned dataPointsWaitLimitMs = 5000;
     // Last, so that it is destroyed first: its thread runs this object's cycle.
     voltora::functions::AcquisitionWorker worker;

@@ -23,6 +23,8 @@
 #include <string_view>
 #include <vector>
 
+using namespace voltora::functions;
+
 using voltora::platform::SleepMs;
 using namespace voltora::scpi;
 

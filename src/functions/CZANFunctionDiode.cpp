@@ -4,6 +4,7 @@
 #include "scpi/Commands.h"
 
 using namespace voltora::scpi;
+using namespace voltora::functions;
 
 namespace {
 

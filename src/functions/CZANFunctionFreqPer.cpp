@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+using namespace voltora::functions;
+
 using voltora::platform::SleepMs;
 using namespace voltora::scpi;
 

@@ -7,6 +7,8 @@
 #include "platform/Clock.h"
 #include "scpi/Commands.h"
 
+using namespace voltora::functions;
+
 using voltora::platform::SleepMs;
 using namespace voltora::scpi;
 

@@ -11,6 +11,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace voltora::functions;
+
 using voltora::platform::SleepMs;
 using namespace voltora::scpi;
 

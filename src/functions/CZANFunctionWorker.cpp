@@ -10,6 +10,7 @@
 #include "scpi/AcquisitionCommands.h"
 
 using namespace voltora::scpi;
+using namespace voltora::functions;
 
 namespace {
 

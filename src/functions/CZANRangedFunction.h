@@ -51,7 +51,7 @@ public:
     // range label gives the unit prefix.
     struct Profile {
         std::span<const voltora::functions::MenuItemSpec> menu;
-        std::span<const MenuOption> rangeOptions;
+        std::span<const voltora::functions::MenuOption> rangeOptions;
         const char* unit;          // the display's unit without prefix ("VDC")
         const char* baseUnit;      // the views' unit ("V")
         const char* initialRange;  // before the meter's settings are read

@@ -8,6 +8,7 @@
 #include <cmath>
 
 using namespace voltora::scpi;
+using namespace voltora::functions;
 
 using voltora::platform::SleepMs;
 

@@ -11,7 +11,7 @@ public:
     std::string GetValueText() override;
     std::string GetUnitText() override;
     bool LoadMathInfo() override;
-    MathInfo GetMathInfo() override;
+    voltora::functions::MathInfo GetMathInfo() override;
     void SetMathMode(int state) override;
     void SetMathUnitText(const std::string& text) override;
     void SetMathDbReference(int reference) override;
@@ -25,16 +25,16 @@ protected:
     CZANScaledFunction(IFrontPanel* panel, const char* name, const Commands& commands,
                        const MenuIds& ids, const Profile& profile, bool tellViewsUnit);
 
-    MathInfo mathInfo;  // user-interface thread only
+    voltora::functions::MathInfo mathInfo;  // user-interface thread only
 
 private:
-    static bool LoadScaleInfo(MathInfo& info);
+    static bool LoadScaleInfo(voltora::functions::MathInfo& info);
     void SendScaleSetting(bool (*command)(int), int value, int& field);
     // Sends the scale function ("DB" or anything else for "DBM"); unitText
     // becomes "dB" or "dBm"; `tellViews` gives it to the views' unit.
-    void SendScaleFunction(MathInfo& info, const std::string& text, bool tellViews);
+    void SendScaleFunction(voltora::functions::MathInfo& info, const std::string& text, bool tellViews);
     // The scaled reading: two decimals, "m" in info.prefix below 1.
-    static std::string FormatScaledReading(const std::string& reading, MathInfo& info);
+    static std::string FormatScaledReading(const std::string& reading, voltora::functions::MathInfo& info);
 
     bool tellViewsUnit_;
 };

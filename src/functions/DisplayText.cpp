@@ -2,6 +2,8 @@
 
 #include "platform/TextConversion.h"
 
+namespace voltora::functions {
+
 namespace {
 
 void ReplaceAll(std::wstring& text, std::wstring_view token, std::wstring_view drawn)
@@ -32,3 +34,5 @@ std::string ToNarrowText(std::wstring_view text)
 {
     return voltora::platform::WideToUtf8(text);
 }
+
+}  // namespace voltora::functions

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace voltora::functions {
+
 namespace {
 
 constexpr int kNoPrefix = 4;
@@ -62,3 +64,5 @@ double ParseRangeValue(std::string_view label)
     }
     return voltora::platform::CAtof(copy);
 }
+
+}  // namespace voltora::functions

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace voltora::functions {
+
 // Engineering prefixes of the views, by index 0 to 9; index 4 is no prefix.
 inline constexpr const char* kEngineeringPrefixes = "pnum kMGTP";
 
@@ -19,3 +21,5 @@ int EngineeringText(double value, std::string& out);
 // "10000uF" 0.01, "Auto" 0. Only the leading digits and the character after
 // them are read.
 double ParseRangeValue(std::string_view label);
+
+}  // namespace voltora::functions

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace voltora::functions {
+
 // The dB/dBm scale settings of a function, copied as a whole into the math view.
 struct MathInfo {
     std::int32_t available = 0;  // 1 for the functions that offer dB/dBm scaling
@@ -16,3 +18,5 @@ struct MathInfo {
 
 // The record of the functions without scaling: every field 0 or empty.
 const MathInfo& DefaultMathInfo();
+
+}  // namespace voltora::functions

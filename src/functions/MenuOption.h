@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+namespace voltora::functions {
+
 // One option of a soft-key option group: the label the meter's setting reads
 // as, and the menu item that shows it.
 struct MenuOption {
@@ -33,3 +35,5 @@ inline int MenuOptionFor(std::span<const MenuOption> options, std::string_view l
     }
     return 0;
 }
+
+}  // namespace voltora::functions

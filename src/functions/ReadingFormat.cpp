@@ -6,6 +6,8 @@
 #include <cmath>
 #include <string_view>
 
+namespace voltora::functions {
+
 namespace {
 
 // Prefixes of a formatted reading by index, and the factor that expresses a
@@ -81,3 +83,5 @@ void FormatReading(ReadingFormat& format)
     format.signedText = std::move(text);
     format.prefix.assign(1, kReadingPrefixes[static_cast<std::size_t>(index)]);
 }
+
+}  // namespace voltora::functions

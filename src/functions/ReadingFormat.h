@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace voltora::functions {
+
 // One formatting of a reading for the display: the caller fills the inputs,
 // FormatReading fills the outputs.
 struct ReadingFormat {
@@ -16,3 +18,5 @@ struct ReadingFormat {
 // Fills signedText, intDigits and prefix from valueText, rangeText and digits.
 // Numbers are written in the C locale whatever the process locale is.
 void FormatReading(ReadingFormat& format);
+
+}  // namespace voltora::functions

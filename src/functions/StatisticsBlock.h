@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace voltora::functions {
+
 // The statistics the math view shows, as the meter reports them ("Overload"
 // in place of an overload value).
 struct StatisticsBlock {
@@ -13,3 +15,5 @@ struct StatisticsBlock {
     std::string standardDeviation;
     std::int32_t samples = 0;
 };
+
+}  // namespace voltora::functions

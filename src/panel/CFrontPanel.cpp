@@ -15,6 +15,8 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 
+using namespace voltora::functions;
+
 namespace {
 
 constexpr int kCornerEllipse = 15;

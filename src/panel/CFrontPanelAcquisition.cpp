@@ -13,6 +13,7 @@
 #include <QMetaObject>
 
 using namespace voltora::scpi;
+using namespace voltora::functions;
 
 namespace {
 

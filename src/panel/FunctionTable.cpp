@@ -12,6 +12,8 @@
 #include "functions/CZANFunctionRES.h"
 #include "functions/CZANFunctionTemperature.h"
 
+using namespace voltora::functions;
+
 namespace voltora::panel {
 
 namespace {

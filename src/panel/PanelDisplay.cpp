@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+using namespace voltora::functions;
+
 namespace {
 
 // Longest part of the title that is measured.

@@ -11,6 +11,7 @@
 #include "scpi/AcquisitionCommands.h"
 
 using namespace voltora::scpi;
+using namespace voltora::functions;
 
 namespace {
 

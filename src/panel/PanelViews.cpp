@@ -6,6 +6,8 @@
 #include "views/CDlgTrendChart.h"
 #include "views/CDlgZANMath.h"
 
+using namespace voltora::functions;
+
 namespace voltora::panel {
 
 void PanelViews::SetUnit(const std::string& unit)

@@ -33,8 +33,8 @@ public:
     void SetUnit(const std::string& unit);
     void ShowRelValue(const std::string& state, const std::string& value);
     void UpdateBar(const std::string& readingText);
-    void UpdateStatistics(const StatisticsBlock& statistics);
-    void LoadDbSettings(const MathInfo& info);
+    void UpdateStatistics(const voltora::functions::StatisticsBlock& statistics);
+    void LoadDbSettings(const voltora::functions::MathInfo& info);
     // The process-wide limits record to the math view.
     void LoadMathSettings();
     // The latest trend and histogram snapshots, each only when a newer one has

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+using namespace voltora::functions;
+
 namespace voltora::panel {
 
 std::vector<SoftKeyNameSet> BuildSoftKeyNameSets()

@@ -23,6 +23,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace voltora::functions;
+
 using voltora::tools::LogFunction;
 using voltora::tools::LogOptions;
 using namespace voltora::scpi;

@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <array>
 
+using namespace voltora::functions;
+
 using voltora::views::DisplayText;
 using voltora::views::NarrowText;
 using namespace voltora::scpi;

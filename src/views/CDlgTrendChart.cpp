@@ -20,6 +20,8 @@
 
 #include <algorithm>
 
+using namespace voltora::functions;
+
 using voltora::views::DisplayText;
 using voltora::views::NarrowText;
 

@@ -23,6 +23,8 @@
 
 #include <vector>
 
+using namespace voltora::functions;
+
 using voltora::views::DbControls;
 using voltora::views::DisplayText;
 using voltora::views::NarrowText;

@@ -37,9 +37,9 @@ public:
     ~CDlgZANMath() override;
 
     // After each reading; nothing while the view is hidden.
-    void UpdateStatistics(const StatisticsBlock& block);
+    void UpdateStatistics(const voltora::functions::StatisticsBlock& block);
     // Takes the current function's dB/dBm record and sets the group from it.
-    void LoadDbSettings(const MathInfo& info);
+    void LoadDbSettings(const voltora::functions::MathInfo& info);
     // Shows the process-wide limit state and limits (in the hidden group).
     void LoadMathSettings(const voltora::functions::MathSettings& limits);
     void SetUnit(const std::string& unit);
@@ -48,7 +48,7 @@ public:
 
     bool IsShown() const { return shown; }
     // The view's copy of the dB/dBm record.
-    const MathInfo& DbSettings() const { return mathInfo; }
+    const voltora::functions::MathInfo& DbSettings() const { return mathInfo; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -74,7 +74,7 @@ private:
 
     IViewHost* host;
     bool shown = false;
-    MathInfo mathInfo;
+    voltora::functions::MathInfo mathInfo;
 
     QLineEdit* minimumEdit = nullptr;
     QLineEdit* averageEdit = nullptr;

@@ -3,6 +3,8 @@
 #include "functions/Engineering.h"
 #include "platform/CNumbers.h"
 
+using namespace voltora::functions;
+
 namespace voltora::views {
 namespace {
 

@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+using namespace voltora::functions;
+
 namespace voltora::views {
 namespace {
 

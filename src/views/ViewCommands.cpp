@@ -10,6 +10,7 @@
 #include <QMessageBox>
 
 using namespace voltora::scpi;
+using namespace voltora::functions;
 
 namespace voltora::views {
 namespace {

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+using namespace voltora::functions;
+
 namespace voltora::views {
 namespace {
 

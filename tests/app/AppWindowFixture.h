@@ -53,7 +53,7 @@ protected:
     {
         const std::string text = Panel().CurrentFunction()->GetReadingText();
         // A reading fetched in this connection, not one stored before it.
-        return Panel().IsRunning() && !text.empty() && text != kInitToken && Panel().HasLiveReading();
+        return Panel().IsRunning() && !text.empty() && text != voltora::functions::kInitToken && Panel().HasLiveReading();
     }
 
     // Connects through the main window to the simulated meter and waits for

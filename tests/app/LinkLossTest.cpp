@@ -26,6 +26,7 @@
 
 using namespace voltora::app;
 using namespace voltora::app::testing;
+using namespace voltora::functions;
 using voltora::views::ControlName;
 using voltora::testing::ScopedScriptedBackend;
 using LinkState = CFrontPanel::LinkState;

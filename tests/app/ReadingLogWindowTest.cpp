@@ -14,6 +14,7 @@
 
 using namespace voltora::app;
 using namespace voltora::app::testing;
+using namespace voltora::functions;
 
 namespace {
 

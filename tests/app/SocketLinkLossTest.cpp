@@ -12,6 +12,7 @@
 
 using namespace voltora::app;
 using namespace voltora::app::testing;
+using namespace voltora::functions;
 using LinkState = CFrontPanel::LinkState;
 
 namespace {

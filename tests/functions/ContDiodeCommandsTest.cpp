@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace voltora::functions::testing;
+using namespace voltora::functions;
 
 namespace {
 

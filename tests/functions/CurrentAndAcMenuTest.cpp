@@ -19,6 +19,7 @@
 #include <memory>
 
 using namespace voltora::functions::testing;
+using namespace voltora::functions;
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include <sstream>
 
 using namespace voltora::functions::testing;
+using namespace voltora::functions;
 
 namespace {
 

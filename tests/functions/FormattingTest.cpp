@@ -7,6 +7,8 @@
 #include <clocale>
 #include <string>
 
+using namespace voltora::functions;
+
 namespace {
 
 struct FormatCase {

@@ -22,6 +22,7 @@
 
 using namespace voltora::functions::testing;
 using namespace voltora::scpi;
+using namespace voltora::functions;
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace voltora::functions::testing;
+using namespace voltora::functions;
 
 namespace {
 

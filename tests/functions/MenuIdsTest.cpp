@@ -19,6 +19,8 @@
 #include <map>
 #include <memory>
 
+using namespace voltora::functions;
+
 namespace {
 
 // Every function class, constructed without a panel.

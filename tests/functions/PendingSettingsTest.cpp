@@ -14,6 +14,7 @@
 #include <mutex>
 
 using namespace voltora::functions::testing;
+using namespace voltora::functions;
 
 namespace {
 

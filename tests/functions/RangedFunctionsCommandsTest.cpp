@@ -22,6 +22,7 @@
 #include <memory>
 
 using namespace voltora::functions::testing;
+using namespace voltora::functions;
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include <numeric>
 
 using namespace voltora::functions::testing;
+using namespace voltora::functions;
 
 namespace {
 

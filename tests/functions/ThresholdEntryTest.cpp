@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace voltora::functions;
+
 using voltora::functions::ThresholdEntry;
 
 namespace {

@@ -13,6 +13,7 @@
 #include <mutex>
 
 using namespace voltora::functions::testing;
+using namespace voltora::functions;
 
 namespace {
 

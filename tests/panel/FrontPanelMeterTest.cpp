@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace voltora::functions;
+
 namespace voltora::panel::test {
 namespace {
 

@@ -18,6 +18,8 @@
 
 #include <set>
 
+using namespace voltora::functions;
+
 namespace voltora::panel {
 namespace {
 

@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+using namespace voltora::functions;
+
 namespace {
 
 using voltora::functions::testing::FakeFrontPanel;

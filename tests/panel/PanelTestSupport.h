@@ -40,7 +40,7 @@ inline bool PumpUntil(const std::function<bool()>& condition,
 // How a narrow label text is drawn.
 inline QString Shown(const std::string& narrow)
 {
-    return QString::fromStdWString(ToDisplayText(narrow));
+    return QString::fromStdWString(voltora::functions::ToDisplayText(narrow));
 }
 
 // The control `name` of `panel`; fails the test when the skin lacks it.

@@ -13,6 +13,8 @@
 
 #include <cstdio>
 
+using namespace voltora::functions;
+
 namespace voltora::testing {
 namespace {
 

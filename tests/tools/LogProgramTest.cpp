@@ -22,6 +22,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace voltora::functions;
+
 extern char** environ;
 
 using voltora::testing::ReadFile;

@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 using namespace voltora::views::testing;
+using namespace voltora::functions;
 using voltora::functions::testing::FakeFrontPanel;
 using voltora::functions::testing::ScriptedMeter;
 

@@ -24,6 +24,7 @@
 #include <algorithm>
 
 using namespace voltora::views::testing;
+using namespace voltora::functions;
 using voltora::functions::testing::FakeFrontPanel;
 using voltora::functions::testing::ScriptedMeter;
 using voltora::functions::testing::SimulatedMeterConnection;

@@ -23,6 +23,7 @@
 #include <algorithm>
 
 using namespace voltora::views::testing;
+using namespace voltora::functions;
 using voltora::functions::testing::FakeFrontPanel;
 using voltora::functions::testing::SimulatedMeterConnection;
 using voltora::functions::testing::WaitUntil;

@@ -28,6 +28,7 @@
 #include <vector>
 
 using namespace voltora::views::testing;
+using namespace voltora::functions;
 
 namespace {
 

@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <functional>
 
+using namespace voltora::functions;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
