@@ -92,13 +92,20 @@ bool ReadingLog::WriteLine(const std::string& text, std::string& error)
 
 bool ReadingLog::WriteLines(const std::string& text, std::uint64_t& wholeLines, std::string& error)
 {
-    // One write() for all the lines there are now: each is in the file (the
-    // kernel's cache) as soon as it could be formatted, none waits in a
-    // buffer of this process.
+    // The lines go to the kernel's cache as soon as they are formatted; none
+    // waits in a buffer of this process. A process killed while write()
+    // copies across blocks of the file can be cut off at a block boundary,
+    // so the text goes in pieces that end on a line end and stay inside one
+    // block; only a piece holding the one line that straddles a boundary
+    // crosses it, which leaves a window of one line's copy.
     wholeLines = 0;
     std::size_t done = 0;
+    std::size_t pieceEnd = 0;
     while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (done == pieceEnd) {
+            pieceEnd = done + LinePieceLength(text, done, fileSize + done);
+        }
+        const ssize_t n = ::write(fd, text.data() + done, pieceEnd - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }

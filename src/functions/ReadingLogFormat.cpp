@@ -2,6 +2,7 @@
 
 #include "platform/CNumbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <ctime>
@@ -194,6 +195,18 @@ std::string OneLine(std::string_view text)
         }
     }
     return line;
+}
+
+std::size_t LinePieceLength(std::string_view text, std::size_t from, std::uint64_t offset)
+{
+    const std::size_t room = kLogFileBlock - static_cast<std::size_t>(offset % kLogFileBlock);
+    const std::size_t limit = std::min(text.size(), from + room);
+    const std::size_t lastEnd = text.rfind('\n', limit - 1);
+    if (lastEnd != std::string_view::npos && lastEnd >= from) {
+        return lastEnd + 1 - from;
+    }
+    const std::size_t nextEnd = text.find('\n', from);
+    return nextEnd == std::string_view::npos ? text.size() - from : nextEnd + 1 - from;
 }
 
 }  // namespace voltora::functions

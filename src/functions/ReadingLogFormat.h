@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -62,5 +63,14 @@ std::string LogUnitText(std::string_view text);
 // comment texts go through OneLine.
 std::string CsvField(std::string_view text);
 std::string OneLine(std::string_view text);
+
+// Lines go to the file in pieces that stay inside one block of this size.
+inline constexpr std::size_t kLogFileBlock = 4096;
+
+// The length of the next piece of `text` to write from `from` when the file
+// is at `offset`: the whole lines that fit before the next block boundary,
+// or else the one line that straddles it (or what is left, if it has no
+// line end).
+std::size_t LinePieceLength(std::string_view text, std::size_t from, std::uint64_t offset);
 
 }  // namespace voltora::functions

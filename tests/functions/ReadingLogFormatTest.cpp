@@ -183,6 +183,53 @@ TEST(ReadingLogFormatTest, EndAndGapLinesAreComments)
     EXPECT_EQ(LogGapLine(7), "# gap: 7 readings dropped here (queue full)\n");
 }
 
+// Pieces written to the file end on a line end and cross no 4 KiB block
+// boundary unless one line straddles it.
+TEST(ReadingLogFormatTest, PiecesEndOnLineEndsInsideABlock)
+{
+    const std::string tenBytes = "123456789\n";
+    std::string many;
+    for (int i = 0; i < 1000; ++i) {
+        many += tenBytes;
+    }
+    const struct {
+        std::string text;
+        std::size_t from;
+        std::uint64_t offset;
+        std::size_t expected;
+    } cases[] = {
+        {many, 0, 0, 4090},                 // 409 whole lines fit in the first block
+        {many, 4090, 4090, 10},              // the line at 4090 straddles 4096
+        {many, 4100, 4100, 4090},            // then a block from 4100 holds 409 lines
+        {many, 0, 4086, 10},                 // 10 bytes of room: one line exactly
+        {many, 0, 4087, 10},                 // 9 bytes of room: the straddling line
+        {many, 9990, 9990 + 8192, 10},       // the last line, near the end of the text
+        {"ab\ncd", 0, 0, 3},                 // a line end ends the piece...
+        {"ab\ncd", 3, 3, 2},                 // ...and a tail without one goes whole
+        {std::string(5000, 'x') + "\n", 0, 100, 5001},  // an overlong line goes alone
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LinePieceLength(c.text, c.from, c.offset), c.expected)
+            << "from " << c.from << " at " << c.offset;
+    }
+    // Walking a text piece by piece covers it exactly, every piece but the
+    // last ends in a line end, and only single-line pieces cross a boundary.
+    std::uint64_t offset = 1234;
+    std::size_t from = 0;
+    while (from < many.size()) {
+        const std::size_t length = LinePieceLength(many, from, offset);
+        ASSERT_GT(length, 0u);
+        ASSERT_EQ(many[from + length - 1], '\n') << from;
+        const bool crosses = offset / kLogFileBlock != (offset + length - 1) / kLogFileBlock;
+        if (crosses) {
+            EXPECT_EQ(length, tenBytes.size()) << from;
+        }
+        from += length;
+        offset += length;
+    }
+    EXPECT_EQ(from, many.size());
+}
+
 // The same row in the C locale and in locales with a decimal comma (de_DE)
 // and with dotted/dotless i case rules (tr_TR).
 TEST(ReadingLogFormatTest, RowsAreTheSameInEveryLocale)
