@@ -13,7 +13,7 @@ MainMenu::MainMenu(QMenuBar* bar)
     const auto add = [this](QMenu* menu, const char* text, int command) {
         QAction* action = menu->addAction(QString::fromLatin1(text));
         action->setData(command);
-        actions[command] = action;
+        actions_[command] = action;
         return action;
     };
     QMenu* control = bar->addMenu(QStringLiteral("&Control"));
@@ -41,8 +41,8 @@ MainMenu::MainMenu(QMenuBar* bar)
 
 QAction* MainMenu::Action(int command) const
 {
-    const auto found = actions.find(command);
-    return found == actions.end() ? nullptr : found->second;
+    const auto found = actions_.find(command);
+    return found == actions_.end() ? nullptr : found->second;
 }
 
 }  // namespace voltora::app

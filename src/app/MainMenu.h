@@ -35,10 +35,10 @@ public:
 
     // The action of `command`, or null.
     QAction* Action(int command) const;
-    const std::map<int, QAction*>& Actions() const { return actions; }
+    const std::map<int, QAction*>& Actions() const { return actions_; }
 
 private:
-    std::map<int, QAction*> actions;
+    std::map<int, QAction*> actions_;
 };
 
 }  // namespace voltora::app

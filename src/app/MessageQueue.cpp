@@ -12,19 +12,19 @@ namespace voltora::app {
 MessageQueue::MessageQueue(
     std::function<void(QWidget*, const QString&, const QString&, MessageIcon)> showMessage,
     QObject* parent)
-    : QObject(parent), show(std::move(showMessage)), state(std::make_shared<State>())
+    : QObject(parent), show(std::move(showMessage)), state_(std::make_shared<State>())
 {
-    state->queue = this;
+    state_->queue = this;
 }
 
 MessageQueue::~MessageQueue()
 {
-    if (ownsConnectionSink) {
+    if (ownsConnectionSink_) {
         link::SetMessageSink({});
     }
-    std::lock_guard<std::mutex> guard(state->mutex);
-    state->queue = nullptr;
-    state->messages.clear();
+    std::lock_guard<std::mutex> guard(state_->mutex);
+    state_->queue = nullptr;
+    state_->messages.clear();
 }
 
 void MessageQueue::Post(const QString& text, const QString& caption, MessageIcon icon, QWidget* owner)
@@ -33,7 +33,7 @@ void MessageQueue::Post(const QString& text, const QString& caption, MessageIcon
     if (owner != nullptr && QThread::currentThread() == thread()) {
         message.owner = owner;
     }
-    Enqueue(state, std::move(message));
+    Enqueue(state_, std::move(message));
 }
 
 void MessageQueue::InstallAsConnectionSink()
@@ -41,27 +41,27 @@ void MessageQueue::InstallAsConnectionSink()
     // The sink holds the shared state, not the queue: a worker that reports
     // a failure while the program is closing finds no queue and drops the
     // message instead of touching a destroyed object.
-    std::weak_ptr<State> weak = state;
+    std::weak_ptr<State> weak = state_;
     link::SetMessageSink([weak](const std::string& text, const std::string& caption) {
         if (const auto shared = weak.lock()) {
             Enqueue(shared, {QString::fromStdString(text), QString::fromStdString(caption),
                              MessageIcon::None, {}});
         }
     });
-    ownsConnectionSink = true;
+    ownsConnectionSink_ = true;
 }
 
 std::size_t MessageQueue::PendingCount() const
 {
-    std::lock_guard<std::mutex> guard(state->mutex);
-    return state->messages.size();
+    std::lock_guard<std::mutex> guard(state_->mutex);
+    return state_->messages.size();
 }
 
 void MessageQueue::Stop()
 {
-    std::lock_guard<std::mutex> guard(state->mutex);
-    state->stopped = true;
-    state->messages.clear();
+    std::lock_guard<std::mutex> guard(state_->mutex);
+    state_->stopped = true;
+    state_->messages.clear();
 }
 
 void MessageQueue::Enqueue(const std::shared_ptr<State>& state, Message message)
@@ -81,7 +81,7 @@ void MessageQueue::Enqueue(const std::shared_ptr<State>& state, Message message)
 
 void MessageQueue::Deliver()
 {
-    if (showing) {
+    if (showing_) {
         // A box is open and its own loop delivered this: the loop below
         // shows the new message once the open box is closed.
         return;
@@ -92,21 +92,21 @@ void MessageQueue::Deliver()
         QTimer::singleShot(kDeferralMs, this, &MessageQueue::Deliver);
         return;
     }
-    showing = true;
+    showing_ = true;
     for (;;) {
         Message message;
         {
-            std::lock_guard<std::mutex> guard(state->mutex);
-            if (state->messages.empty()) {
-                state->deliveryScheduled = false;
+            std::lock_guard<std::mutex> guard(state_->mutex);
+            if (state_->messages.empty()) {
+                state_->deliveryScheduled = false;
                 break;
             }
-            message = std::move(state->messages.front());
-            state->messages.pop_front();
+            message = std::move(state_->messages.front());
+            state_->messages.pop_front();
         }
         show(message.owner.data(), message.text, message.caption, message.icon);
     }
-    showing = false;
+    showing_ = false;
 }
 
 }  // namespace voltora::app

@@ -67,9 +67,9 @@ private:
     void Deliver();
 
     std::function<void(QWidget*, const QString&, const QString&, MessageIcon)> show;
-    std::shared_ptr<State> state;
-    bool showing = false;
-    bool ownsConnectionSink = false;
+    std::shared_ptr<State> state_;
+    bool showing_ = false;
+    bool ownsConnectionSink_ = false;
 };
 
 }  // namespace voltora::app

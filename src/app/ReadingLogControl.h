@@ -47,10 +47,10 @@ public:
 
     bool IsLogging() const;
     std::uint64_t RowsWritten() const;
-    QString Path() const { return path; }
+    QString Path() const { return path_; }
     // The indicator's text now ("LOG 1234"), empty while not logging.
     QString IndicatorText() const;
-    QLabel* Indicator() const { return indicator; }
+    QLabel* Indicator() const { return indicator_; }
 
     // The indicator's place on the panel: above the display's top right
     // corner, beside the function's title.
@@ -68,11 +68,11 @@ private:
     void Refresh();
 
     std::function<void(const QString&)> showError;
-    std::shared_ptr<voltora::functions::ReadingLog> log;
-    std::uint64_t serial = 0;  // which log an ending belongs to
-    QString path;
-    QLabel* indicator = nullptr;
-    QTimer* refresh = nullptr;
+    std::shared_ptr<voltora::functions::ReadingLog> log_;
+    std::uint64_t serial_ = 0;  // which log an ending belongs to
+    QString path_;
+    QLabel* indicator_ = nullptr;
+    QTimer* refresh_ = nullptr;
 };
 
 }  // namespace voltora::app

@@ -32,17 +32,17 @@ std::uint32_t InternAtom(xcb_connection_t* connection, const char* name)
 #endif
 
 WindowManagerClose::WindowManagerClose(QWidget* closed, std::function<void()> blockedClose)
-    : window(closed), onBlockedClose(std::move(blockedClose))
+    : window_(closed), onBlockedClose(std::move(blockedClose))
 {
 #if VOLTORA_HAVE_XCB
     auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (x11 == nullptr || x11->connection() == nullptr) {
         return;
     }
-    protocolsAtom = InternAtom(x11->connection(), "WM_PROTOCOLS");
-    deleteWindowAtom = InternAtom(x11->connection(), "WM_DELETE_WINDOW");
-    active = protocolsAtom != 0 && deleteWindowAtom != 0;
-    if (active) {
+    protocolsAtom_ = InternAtom(x11->connection(), "WM_PROTOCOLS");
+    deleteWindowAtom_ = InternAtom(x11->connection(), "WM_DELETE_WINDOW");
+    active_ = protocolsAtom_ != 0 && deleteWindowAtom_ != 0;
+    if (active_) {
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
 #endif
@@ -50,7 +50,7 @@ WindowManagerClose::WindowManagerClose(QWidget* closed, std::function<void()> bl
 
 WindowManagerClose::~WindowManagerClose()
 {
-    if (active && QCoreApplication::instance() != nullptr) {
+    if (active_ && QCoreApplication::instance() != nullptr) {
         QCoreApplication::instance()->removeNativeEventFilter(this);
     }
 }
@@ -64,7 +64,7 @@ bool WindowManagerClose::IsBlocked(const QWidget* window)
 bool WindowManagerClose::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* /*result*/)
 {
 #if VOLTORA_HAVE_XCB
-    if (!active || window == nullptr || eventType != "xcb_generic_event_t") {
+    if (!active_ || window_ == nullptr || eventType != "xcb_generic_event_t") {
         return false;
     }
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
@@ -72,15 +72,17 @@ bool WindowManagerClose::nativeEventFilter(const QByteArray& eventType, void* me
         return false;
     }
     const auto* client = static_cast<const xcb_client_message_event_t*>(message);
-    if (client->format != 32 || client->type != protocolsAtom || client->data.data32[0] != deleteWindowAtom) {
+    if (client->format != 32 || client->type != protocolsAtom_ ||
+        client->data.data32[0] != deleteWindowAtom_) {
         return false;
     }
     // winId() would create a native window; only a window that has one can
     // be the target.
-    if (!window->testAttribute(Qt::WA_WState_Created) || client->window != window->effectiveWinId()) {
+    if (!window_->testAttribute(Qt::WA_WState_Created) ||
+        client->window != window_->effectiveWinId()) {
         return false;
     }
-    if (!IsBlocked(window)) {
+    if (!IsBlocked(window_)) {
         // Qt closes a window that is not blocked.
         return false;
     }

@@ -33,7 +33,7 @@ public:
     WindowManagerClose& operator=(const WindowManagerClose&) = delete;
 
     // Whether it watches the window system's messages (an X11 display).
-    bool Active() const { return active; }
+    bool Active() const { return active_; }
 
     // Whether `window` is blocked by a modal widget: one is active and it is
     // not `window` itself.
@@ -42,11 +42,11 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
-    QPointer<QWidget> window;
+    QPointer<QWidget> window_;
     std::function<void()> onBlockedClose;
-    std::uint32_t protocolsAtom = 0;
-    std::uint32_t deleteWindowAtom = 0;
-    bool active = false;
+    std::uint32_t protocolsAtom_ = 0;
+    std::uint32_t deleteWindowAtom_ = 0;
+    bool active_ = false;
 };
 
 }  // namespace voltora::app

@@ -9,10 +9,10 @@ namespace voltora::functions {
 
 ReadingLog::ReadingLog(int file, bool ownsFile, std::string headerText, Options logOptions,
                        EndCallback endCallback)
-    : fd(file), ownsFd(ownsFile), options(logOptions), onEnd(std::move(endCallback)), header(std::move(headerText)),
-      start(std::chrono::steady_clock::now()), lastSync(start)
+    : fd_(file), ownsFd_(ownsFile), options_(logOptions), onEnd_(std::move(endCallback)),
+      header_(std::move(headerText)), start_(std::chrono::steady_clock::now()), lastSync_(start_)
 {
-    writer = std::thread([this] { Run(); });
+    writer_ = std::thread([this] { Run(); });
 }
 
 ReadingLog::~ReadingLog()
@@ -38,49 +38,49 @@ bool ReadingLog::Submit(const std::string& function, const std::string& reading,
     const auto now = std::chrono::steady_clock::now();
     LogReading entry;
     entry.wallTime = std::chrono::system_clock::now();
-    entry.seconds = std::chrono::duration<double>(now - start).count();
+    entry.seconds = std::chrono::duration<double>(now - start_).count();
     entry.function = function;
     entry.reading = reading;
     entry.unit = unit;
     entry.range = range;
     {
-        std::lock_guard<std::mutex> guard(mutex);
-        if (finishRequested) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (finishRequested_) {
             return false;
         }
-        if (queue.size() >= options.queueCapacity) {
-            dropped.fetch_add(1);
+        if (queue_.size() >= options_.queueCapacity) {
+            dropped_.fetch_add(1);
             return false;
         }
-        queue.push_back(std::move(entry));
-        if (!writerWaiting) {
+        queue_.push_back(std::move(entry));
+        if (!writerWaiting_) {
             // The writer is busy and takes everything queued when it is done:
             // no wake-up call needed, which keeps Submit cheap.
             return true;
         }
     }
-    wake.notify_one();
+    wake_.notify_one();
     return true;
 }
 
 void ReadingLog::Finish(const std::string& reason)
 {
     {
-        std::lock_guard<std::mutex> guard(mutex);
-        if (finishRequested) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (finishRequested_) {
             return;
         }
-        finishRequested = true;
-        finishReason = reason;
+        finishRequested_ = true;
+        finishReason_ = reason;
     }
-    wake.notify_one();
+    wake_.notify_one();
 }
 
 void ReadingLog::Stop(const std::string& reason)
 {
     Finish(reason);
-    if (writer.joinable() && writer.get_id() != std::this_thread::get_id()) {
-        writer.join();
+    if (writer_.joinable() && writer_.get_id() != std::this_thread::get_id()) {
+        writer_.join();
     }
 }
 
@@ -103,9 +103,9 @@ bool ReadingLog::WriteLines(const std::string& text, std::uint64_t& wholeLines, 
     std::size_t pieceEnd = 0;
     while (done < text.size()) {
         if (done == pieceEnd) {
-            pieceEnd = done + LinePieceLength(text, done, fileSize + done);
+            pieceEnd = done + LinePieceLength(text, done, fileSize_ + done);
         }
-        const ssize_t n = ::write(fd, text.data() + done, pieceEnd - done);
+        const ssize_t n = ::write(fd_, text.data() + done, pieceEnd - done);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -118,10 +118,10 @@ bool ReadingLog::WriteLines(const std::string& text, std::uint64_t& wholeLines, 
             for (std::size_t i = 0; i < keep; ++i) {
                 wholeLines += text[i] == '\n' ? 1 : 0;
             }
-            if (keep < done && ::ftruncate(fd, static_cast<off_t>(fileSize + keep)) == 0) {
-                ::lseek(fd, static_cast<off_t>(fileSize + keep), SEEK_SET);
+            if (keep < done && ::ftruncate(fd_, static_cast<off_t>(fileSize_ + keep)) == 0) {
+                ::lseek(fd_, static_cast<off_t>(fileSize_ + keep), SEEK_SET);
             }
-            fileSize += keep;
+            fileSize_ += keep;
             return false;
         }
         done += static_cast<std::size_t>(n);
@@ -129,19 +129,19 @@ bool ReadingLog::WriteLines(const std::string& text, std::uint64_t& wholeLines, 
     for (const char c : text) {
         wholeLines += c == '\n' ? 1 : 0;
     }
-    fileSize += text.size();
-    unsynced = true;
+    fileSize_ += text.size();
+    unsynced_ = true;
     return true;
 }
 
 void ReadingLog::SyncIfDue(bool force)
 {
     const auto now = std::chrono::steady_clock::now();
-    if (unsynced && (force || now - lastSync >= options.syncInterval)) {
+    if (unsynced_ && (force || now - lastSync_ >= options_.syncInterval)) {
         // On a pipe or terminal fdatasync fails with EINVAL: nothing to sync.
-        ::fdatasync(fd);
-        unsynced = false;
-        lastSync = now;
+        ::fdatasync(fd_);
+        unsynced_ = false;
+        lastSync_ = now;
     }
 }
 
@@ -151,31 +151,31 @@ void ReadingLog::Run()
     std::string error;
     // The header goes first, before any row; a failure here ends the log at
     // once, reported like any later write failure.
-    bool writeFailed = !WriteLine(header, error);
+    bool writeFailed = !WriteLine(header_, error);
     std::string reason;
     while (!writeFailed) {
         bool finishing = false;
         {
-            std::unique_lock<std::mutex> guard(mutex);
-            const auto ready = [&] { return !queue.empty() || finishRequested; };
-            writerWaiting = true;
-            if (unsynced) {
-                wake.wait_until(guard, lastSync + options.syncInterval, ready);
+            std::unique_lock<std::mutex> guard(mutex_);
+            const auto ready = [&] { return !queue_.empty() || finishRequested_; };
+            writerWaiting_ = true;
+            if (unsynced_) {
+                wake_.wait_until(guard, lastSync_ + options_.syncInterval, ready);
             } else {
-                wake.wait(guard, ready);
+                wake_.wait(guard, ready);
             }
-            writerWaiting = false;
-            batch.swap(queue);
-            finishing = finishRequested;
-            reason = finishReason;
+            writerWaiting_ = false;
+            batch.swap(queue_);
+            finishing = finishRequested_;
+            reason = finishReason_;
         }
         if (!batch.empty()) {
             std::string chunk;
             std::uint64_t gapLines = 0;
-            const std::uint64_t droppedNow = dropped.load();
-            if (droppedNow > droppedWritten) {
-                chunk += LogGapLine(droppedNow - droppedWritten);
-                droppedWritten = droppedNow;
+            const std::uint64_t droppedNow = dropped_.load();
+            if (droppedNow > droppedWritten_) {
+                chunk += LogGapLine(droppedNow - droppedWritten_);
+                droppedWritten_ = droppedNow;
                 gapLines = 1;
             }
             for (const LogReading& entry : batch) {
@@ -183,7 +183,7 @@ void ReadingLog::Run()
             }
             std::uint64_t whole = 0;
             writeFailed = !WriteLines(chunk, whole, error);
-            rows.fetch_add(whole > gapLines ? whole - gapLines : 0);
+            rows_.fetch_add(whole > gapLines ? whole - gapLines : 0);
         }
         batch.clear();
         if (writeFailed) {
@@ -197,31 +197,31 @@ void ReadingLog::Run()
 
     Ending ending;
     if (writeFailed) {
-        failed = true;
+        failed_ = true;
         ending.failed = true;
         ending.reason = error;
         {
             // Nothing more is taken: Submit refuses from now on.
-            std::lock_guard<std::mutex> guard(mutex);
-            finishRequested = true;
-            queue.clear();
+            std::lock_guard<std::mutex> guard(mutex_);
+            finishRequested_ = true;
+            queue_.clear();
         }
     } else {
         ending.reason = reason;
         std::string endError;
-        if (WriteLine(LogEndLine(reason, rows.load(), dropped.load()), endError)) {
+        if (WriteLine(LogEndLine(reason, rows_.load(), dropped_.load()), endError)) {
             SyncIfDue(true);
         }
     }
     SyncIfDue(true);
-    if (ownsFd) {
-        ::close(fd);
+    if (ownsFd_) {
+        ::close(fd_);
     }
-    ending.rows = rows.load();
-    ending.dropped = dropped.load();
-    ended = true;
-    if (onEnd) {
-        onEnd(ending);
+    ending.rows = rows_.load();
+    ending.dropped = dropped_.load();
+    ended_ = true;
+    if (onEnd_) {
+        onEnd_(ending);
     }
 }
 

@@ -74,10 +74,10 @@ public:
     void Stop(const std::string& reason);
 
     // Figures, readable from any thread at any time.
-    std::uint64_t RowsWritten() const { return rows.load(); }
-    std::uint64_t Dropped() const { return dropped.load(); }
-    bool Ended() const { return ended.load(); }
-    bool Failed() const { return failed.load(); }
+    std::uint64_t RowsWritten() const { return rows_.load(); }
+    std::uint64_t Dropped() const { return dropped_.load(); }
+    bool Ended() const { return ended_.load(); }
+    bool Failed() const { return failed_.load(); }
 
 private:
     void Run();
@@ -88,29 +88,29 @@ private:
     bool WriteLine(const std::string& text, std::string& error);
     void SyncIfDue(bool force);
 
-    int fd;
-    bool ownsFd;
-    Options options;
-    EndCallback onEnd;
-    std::string header;
-    std::chrono::steady_clock::time_point start;
+    int fd_;
+    bool ownsFd_;
+    Options options_;
+    EndCallback onEnd_;
+    std::string header_;
+    std::chrono::steady_clock::time_point start_;
 
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::deque<LogReading> queue;
-    bool finishRequested = false;
-    bool writerWaiting = false;
-    std::string finishReason;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<LogReading> queue_;
+    bool finishRequested_ = false;
+    bool writerWaiting_ = false;
+    std::string finishReason_;
 
-    std::atomic<std::uint64_t> rows{0};
-    std::atomic<std::uint64_t> dropped{0};
-    std::atomic<bool> ended{false};
-    std::atomic<bool> failed{false};
-    std::uint64_t droppedWritten = 0;  // writer thread only
-    std::uint64_t fileSize = 0;        // writer thread only: bytes of whole lines written
-    bool unsynced = false;             // writer thread only
-    std::chrono::steady_clock::time_point lastSync;
-    std::thread writer;
+    std::atomic<std::uint64_t> rows_{0};
+    std::atomic<std::uint64_t> dropped_{0};
+    std::atomic<bool> ended_{false};
+    std::atomic<bool> failed_{false};
+    std::uint64_t droppedWritten_ = 0;  // writer thread only
+    std::uint64_t fileSize_ = 0;        // writer thread only: bytes of whole lines written
+    bool unsynced_ = false;             // writer thread only
+    std::chrono::steady_clock::time_point lastSync_;
+    std::thread writer_;
 };
 
 // The log the workers hand their readings to: at most one in the process.

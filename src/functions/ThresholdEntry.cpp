@@ -25,13 +25,13 @@ int StepAt(int cursor)
 }  // namespace
 
 ThresholdEntry::ThresholdEntry(std::string unitText, int highestValue)
-    : unit(std::move(unitText)), upperLimit(highestValue)
+    : unit_(std::move(unitText)), upperLimit_(highestValue)
 {
 }
 
 std::string ThresholdEntry::Text(int value) const
 {
-    return voltora::platform::CFormat("+%04d %s", value, unit.c_str());
+    return voltora::platform::CFormat("+%04d %s", value, unit_.c_str());
 }
 
 int ThresholdEntry::Digits(const std::string& threshold)
@@ -67,20 +67,20 @@ bool ThresholdEntry::PressArrow(int key, std::string& threshold)
 {
     switch (key) {
     case kLeftKey:
-        if (cursor > 1) {
-            --cursor;
+        if (cursor_ > 1) {
+            --cursor_;
         }
         return false;
     case kRightKey:
-        if (cursor < kDigitCount) {
-            ++cursor;
+        if (cursor_ < kDigitCount) {
+            ++cursor_;
         }
         return false;
     case kUpKey:
     case kDownKey: {
         const int value = Digits(threshold);
-        const int stepped = key == kUpKey ? value + StepAt(cursor) : value - StepAt(cursor);
-        if (stepped >= 0 && stepped <= upperLimit) {
+        const int stepped = key == kUpKey ? value + StepAt(cursor_) : value - StepAt(cursor_);
+        if (stepped >= 0 && stepped <= upperLimit_) {
             threshold = Text(stepped);
         }
         return true;

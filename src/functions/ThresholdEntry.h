@@ -30,7 +30,7 @@ public:
     // that failed leaves a text without them, which is not sent.
     static bool HasDigits(const std::string& threshold);
 
-    int Cursor() const { return cursor; }
+    int Cursor() const { return cursor_; }
 
     // Left and right move the cursor within the four digits. Up and down
     // step `threshold` at the cursor's digit, keeping it when the step would
@@ -39,9 +39,9 @@ public:
     bool PressArrow(int key, std::string& threshold);
 
 private:
-    std::string unit;
-    int upperLimit;
-    int cursor = 1;
+    std::string unit_;
+    int upperLimit_;
+    int cursor_ = 1;
 };
 
 }  // namespace voltora::functions

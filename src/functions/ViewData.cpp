@@ -35,37 +35,37 @@ template <typename Snapshot>
 class SnapshotExchange {
 public:
     // The writer's record; only while the caller holds WriterMutex().
-    Snapshot& Back() { return back; }
-    std::mutex& WriterMutex() { return writer; }
+    Snapshot& Back() { return back_; }
+    std::mutex& WriterMutex() { return writer_; }
 
     void Publish()
     {
-        std::lock_guard<std::mutex> guard(published);
-        std::swap(back, latest);
-        ++number;
+        std::lock_guard<std::mutex> guard(published_);
+        std::swap(back_, latest_);
+        ++number_;
     }
 
     std::uint64_t Read(Snapshot& out)
     {
-        std::lock_guard<std::mutex> guard(published);
-        if (number != 0) {
-            out = latest;
+        std::lock_guard<std::mutex> guard(published_);
+        if (number_ != 0) {
+            out = latest_;
         }
-        return number;
+        return number_;
     }
 
     std::uint64_t Number()
     {
-        std::lock_guard<std::mutex> guard(published);
-        return number;
+        std::lock_guard<std::mutex> guard(published_);
+        return number_;
     }
 
 private:
-    std::mutex writer;     // one fetch at a time (it also guards the reply buffer)
-    std::mutex published;  // short: swap or copy only
-    Snapshot back;
-    Snapshot latest;
-    std::uint64_t number = 0;
+    std::mutex writer_;     // one fetch at a time (it also guards the reply buffer)
+    std::mutex published_;  // short: swap or copy only
+    Snapshot back_;
+    Snapshot latest_;
+    std::uint64_t number_ = 0;
 };
 
 SnapshotExchange<TrendSnapshot>& TrendExchange()

@@ -34,14 +34,14 @@ FunctionTable::~FunctionTable()
     // goes, newest first (the subclasses' destructors would join them too,
     // one by one).
     StopAll();
-    while (!owned.empty()) {
-        owned.pop_back();
+    while (!owned_.empty()) {
+        owned_.pop_back();
     }
 }
 
 void FunctionTable::Build(IFrontPanel* panel)
 {
-    if (!owned.empty()) {
+    if (!owned_.empty()) {
         return;
     }
     Enter("VOLT", Create<CZANFunctionDCV>(panel));
@@ -60,28 +60,28 @@ void FunctionTable::Build(IFrontPanel* panel)
 
 void FunctionTable::Enter(const std::string& keyWord, std::unique_ptr<CZANFunction> function)
 {
-    keyWords.push_back(keyWord);
-    byKeyWord[keyWord] = function.get();
-    owned.push_back(std::move(function));
+    keyWords_.push_back(keyWord);
+    byKeyWord_[keyWord] = function.get();
+    owned_.push_back(std::move(function));
 }
 
 void FunctionTable::EnterAgain(const std::string& keyWord, const std::string& existingKeyWord)
 {
-    keyWords.push_back(keyWord);
-    byKeyWord[keyWord] = Find(existingKeyWord);
+    keyWords_.push_back(keyWord);
+    byKeyWord_[keyWord] = Find(existingKeyWord);
 }
 
 CZANFunction* FunctionTable::Find(const std::string& keyWord) const
 {
-    const auto found = byKeyWord.find(keyWord);
-    return found != byKeyWord.end() ? found->second : nullptr;
+    const auto found = byKeyWord_.find(keyWord);
+    return found != byKeyWord_.end() ? found->second : nullptr;
 }
 
 std::vector<CZANFunction*> FunctionTable::Objects() const
 {
     std::vector<CZANFunction*> objects;
-    objects.reserve(owned.size());
-    for (const auto& function : owned) {
+    objects.reserve(owned_.size());
+    for (const auto& function : owned_) {
         objects.push_back(function.get());
     }
     return objects;
@@ -89,7 +89,7 @@ std::vector<CZANFunction*> FunctionTable::Objects() const
 
 void FunctionTable::StopAll()
 {
-    for (const auto& function : owned) {
+    for (const auto& function : owned_) {
         function->StopWorker();
     }
 }

@@ -29,7 +29,7 @@ public:
     // The object under `keyWord` (compared byte-wise), or null.
     CZANFunction* Find(const std::string& keyWord) const;
     // The key words in table order ("VOLT", "CURR", ..., "FREQ", "PER", ..., "TEMP").
-    const std::vector<std::string>& KeyWords() const { return keyWords; }
+    const std::vector<std::string>& KeyWords() const { return keyWords_; }
     // The objects, each once, in creation order.
     std::vector<CZANFunction*> Objects() const;
     // Stops and joins every worker (running cleared); the objects stay.
@@ -40,9 +40,9 @@ private:
     // A second key word for an object already entered.
     void EnterAgain(const std::string& keyWord, const std::string& existingKeyWord);
 
-    std::vector<std::unique_ptr<CZANFunction>> owned;
-    std::map<std::string, CZANFunction*> byKeyWord;
-    std::vector<std::string> keyWords;
+    std::vector<std::unique_ptr<CZANFunction>> owned_;
+    std::map<std::string, CZANFunction*> byKeyWord_;
+    std::vector<std::string> keyWords_;
 };
 
 }  // namespace voltora::panel

@@ -12,74 +12,75 @@ namespace voltora::panel {
 
 void PanelViews::SetUnit(const std::string& unit)
 {
-    if (barMeter != nullptr) {
-        barMeter->SetUnit(unit);
+    if (barMeter_ != nullptr) {
+        barMeter_->SetUnit(unit);
     }
-    if (trendChart != nullptr) {
-        trendChart->SetUnit(unit);
+    if (trendChart_ != nullptr) {
+        trendChart_->SetUnit(unit);
     }
-    if (histogram != nullptr) {
-        histogram->SetUnit(unit);
+    if (histogram_ != nullptr) {
+        histogram_->SetUnit(unit);
     }
-    if (math != nullptr) {
-        math->SetUnit(unit);
+    if (math_ != nullptr) {
+        math_->SetUnit(unit);
     }
 }
 
 void PanelViews::ShowRelValue(const std::string& state, const std::string& value)
 {
-    if (math != nullptr) {
-        math->ShowRelValue(state, value);
+    if (math_ != nullptr) {
+        math_->ShowRelValue(state, value);
     }
 }
 
 void PanelViews::UpdateBar(const std::string& readingText)
 {
-    if (barMeter != nullptr) {
-        barMeter->UpdateBar(readingText);
+    if (barMeter_ != nullptr) {
+        barMeter_->UpdateBar(readingText);
     }
 }
 
 void PanelViews::UpdateStatistics(const StatisticsBlock& statistics)
 {
-    if (math != nullptr) {
-        math->UpdateStatistics(statistics);
+    if (math_ != nullptr) {
+        math_->UpdateStatistics(statistics);
     }
 }
 
 void PanelViews::LoadDbSettings(const MathInfo& info)
 {
-    if (math != nullptr) {
-        math->LoadDbSettings(info);
+    if (math_ != nullptr) {
+        math_->LoadDbSettings(info);
     }
 }
 
 void PanelViews::LoadMathSettings()
 {
-    if (math != nullptr) {
-        math->LoadMathSettings(functions::GetMathSettings());
+    if (math_ != nullptr) {
+        math_->LoadMathSettings(functions::GetMathSettings());
     }
 }
 
 void PanelViews::UpdateTrend()
 {
-    if (trendChart == nullptr || functions::TrendSnapshotNumber() == trendNumber) {
+    if (trendChart_ == nullptr || functions::TrendSnapshotNumber() == trendNumber_) {
         return;
     }
-    if (const std::uint64_t number = functions::ReadTrendSnapshot(trend); number != 0) {
-        trendNumber = number;
-        trendChart->UpdateTrend(trend);
+    if (const std::uint64_t number = functions::ReadTrendSnapshot(trend_); number != 0) {
+        trendNumber_ = number;
+        trendChart_->UpdateTrend(trend_);
     }
 }
 
 void PanelViews::UpdateHistogram()
 {
-    if (histogram == nullptr || functions::HistogramSnapshotNumber() == histogramNumber) {
+    if (histogram_ == nullptr || functions::HistogramSnapshotNumber() == histogramNumber_) {
         return;
     }
-    if (const std::uint64_t number = functions::ReadHistogramSnapshot(histogramData); number != 0) {
-        histogramNumber = number;
-        histogram->UpdateHistogram(histogramData);
+    if (const std::uint64_t number = functions::ReadHistogramSnapshot(histogramData_);
+        number != 0) {
+        histogramNumber_ = number;
+        histogram_->UpdateHistogram(histogramData_);
     }
 }
 

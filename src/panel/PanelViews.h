@@ -20,14 +20,14 @@ namespace voltora::panel {
 
 class PanelViews {
 public:
-    void SetMathView(CDlgZANMath* view) { math = view; }
-    void SetBarMeterView(CDlgBarMeter* view) { barMeter = view; }
-    void SetTrendChartView(CDlgTrendChart* view) { trendChart = view; }
-    void SetHistogramView(CDlgHistogram* view) { histogram = view; }
-    CDlgZANMath* MathView() const { return math; }
-    CDlgBarMeter* BarMeterView() const { return barMeter; }
-    CDlgTrendChart* TrendChartView() const { return trendChart; }
-    CDlgHistogram* HistogramView() const { return histogram; }
+    void SetMathView(CDlgZANMath* view) { math_ = view; }
+    void SetBarMeterView(CDlgBarMeter* view) { barMeter_ = view; }
+    void SetTrendChartView(CDlgTrendChart* view) { trendChart_ = view; }
+    void SetHistogramView(CDlgHistogram* view) { histogram_ = view; }
+    CDlgZANMath* MathView() const { return math_; }
+    CDlgBarMeter* BarMeterView() const { return barMeter_; }
+    CDlgTrendChart* TrendChartView() const { return trendChart_; }
+    CDlgHistogram* HistogramView() const { return histogram_; }
 
     // The unit text to the bar meter, trend chart, histogram and math view, in this order.
     void SetUnit(const std::string& unit);
@@ -43,14 +43,14 @@ public:
     void UpdateHistogram();
 
 private:
-    CDlgZANMath* math = nullptr;
-    CDlgBarMeter* barMeter = nullptr;
-    CDlgTrendChart* trendChart = nullptr;
-    CDlgHistogram* histogram = nullptr;
-    TrendSnapshot trend;          // kept to reuse its storage
-    HistogramSnapshot histogramData;
-    std::uint64_t trendNumber = 0;
-    std::uint64_t histogramNumber = 0;
+    CDlgZANMath* math_ = nullptr;
+    CDlgBarMeter* barMeter_ = nullptr;
+    CDlgTrendChart* trendChart_ = nullptr;
+    CDlgHistogram* histogram_ = nullptr;
+    TrendSnapshot trend_;  // kept to reuse its storage
+    HistogramSnapshot histogramData_;
+    std::uint64_t trendNumber_ = 0;
+    std::uint64_t histogramNumber_ = 0;
 };
 
 }  // namespace voltora::panel

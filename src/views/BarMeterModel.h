@@ -41,7 +41,7 @@ public:
     static constexpr float kBarLeft = 5.0f;
 
     void SetClientSize(int width, int height);
-    const BarMeterLayout& Layout() const { return layout; }
+    const BarMeterLayout& Layout() const { return layout_; }
 
     // The scale's bounds (a low above the high becomes the high and the
     // other way round; no magnitude limit). Return whether anything changed.
@@ -49,14 +49,14 @@ public:
     bool SetHigh(double x);
     // Both bounds of a Default scale at once (see ChartScale::HighGoesFirst).
     bool SetBounds(double high, double low);
-    const ChartScale& Scale() const { return scale; }
+    const ChartScale& Scale() const { return scale_; }
 
     // The reading text: "Overload" and "open" draw a full-length bar and
     // keep the last value; any other text is read as a plain decimal number.
     // Returns whether the bar changed.
     bool SetReading(std::string_view text);
-    double Value() const { return value; }
-    bool Overload() const { return overload; }
+    double Value() const { return value_; }
+    bool Overload() const { return overload_; }
 
     // The bar: from x = 5, 5 h / 8 down, h / 8 - 2 high. Its right end lies
     // at u + 24 u f for the fraction f of the display range (so the low, the
@@ -78,10 +78,10 @@ public:
     std::array<float, 3> LabelCentres() const;
 
 private:
-    BarMeterLayout layout;
-    ChartScale scale{-100.0, 100.0};
-    double value = 0.0;
-    bool overload = false;
+    BarMeterLayout layout_;
+    ChartScale scale_{-100.0, 100.0};
+    double value_ = 0.0;
+    bool overload_ = false;
 };
 
 }  // namespace voltora::views

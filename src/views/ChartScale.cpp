@@ -5,7 +5,7 @@
 
 namespace voltora::views {
 
-ChartScale::ChartScale(double lowest, double highest) : low(lowest), high(highest)
+ChartScale::ChartScale(double lowest, double highest) : low_(lowest), high_(highest)
 {
     Update();
 }
@@ -15,7 +15,7 @@ void ChartScale::SetLow(double x)
     if (!std::isfinite(x)) {
         return;
     }
-    low = std::min(x, high);
+    low_ = std::min(x, high_);
     Update();
 }
 
@@ -24,28 +24,28 @@ void ChartScale::SetHigh(double x)
     if (!std::isfinite(x)) {
         return;
     }
-    high = std::max(x, low);
+    high_ = std::max(x, low_);
     Update();
 }
 
 void ChartScale::Update()
 {
-    middle = low + (high - low) * 0.5;
-    const double d = (high - low) / 20.0;
-    displayLow = low - 2.0 * d;
-    displayHigh = high + 2.0 * d;
+    middle_ = low_ + (high_ - low_) * 0.5;
+    const double d = (high_ - low_) / 20.0;
+    displayLow_ = low_ - 2.0 * d;
+    displayHigh_ = high_ + 2.0 * d;
 }
 
 double ChartScale::Fraction(double value) const
 {
-    const double span = displayHigh - displayLow;
+    const double span = displayHigh_ - displayLow_;
     if (!(span > 0.0)) {
-        if (value < low) {
+        if (value < low_) {
             return 0.0;
         }
-        return value > high ? 1.0 : 0.5;
+        return value > high_ ? 1.0 : 0.5;
     }
-    const double fraction = (value - displayLow) / span;
+    const double fraction = (value - displayLow_) / span;
     if (std::isnan(fraction)) {
         return 0.0;
     }

@@ -22,11 +22,11 @@ public:
     // [low, high] whenever low <= high.
     static bool HighGoesFirst(double currentLow, double newHigh) { return !(newHigh < currentLow); }
 
-    double Low() const { return low; }
-    double High() const { return high; }
-    double Middle() const { return middle; }
-    double DisplayLow() const { return displayLow; }
-    double DisplayHigh() const { return displayHigh; }
+    double Low() const { return low_; }
+    double High() const { return high_; }
+    double Middle() const { return middle_; }
+    double DisplayLow() const { return displayLow_; }
+    double DisplayHigh() const { return displayHigh_; }
 
     // Where `value` lies in the display range, from 0 (display low) to 1
     // (display high), clamped. A scale whose bounds are equal has no span:
@@ -36,11 +36,11 @@ public:
 private:
     void Update();
 
-    double low;
-    double high;
-    double middle = 0.0;
-    double displayLow = 0.0;
-    double displayHigh = 0.0;
+    double low_;
+    double high_;
+    double middle_ = 0.0;
+    double displayLow_ = 0.0;
+    double displayHigh_ = 0.0;
 };
 
 }  // namespace voltora::views

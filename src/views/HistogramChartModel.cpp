@@ -48,7 +48,7 @@ HistogramLayout HistogramLayout::FromClient(const QRect& client)
 
 void HistogramChartModel::SetClientRect(const QRect& client)
 {
-    layout = HistogramLayout::FromClient(client);
+    layout_ = HistogramLayout::FromClient(client);
 }
 
 bool HistogramChartModel::SetScaleMax(double maximum)
@@ -60,39 +60,39 @@ bool HistogramChartModel::SetScaleMax(double maximum)
     if (maximum != 0.0 && (magnitude > kLargestScaleValue || magnitude < kSmallestScaleValue)) {
         return false;
     }
-    scaleMax = maximum;
+    scaleMax_ = maximum;
     return true;
 }
 
 void HistogramChartModel::SetXRange(double range)
 {
     if (range > 0.0) {
-        xRange = range;
+        xRange_ = range;
     }
 }
 
 void HistogramChartModel::SetBins(int count, const double* counts)
 {
     const int kept = std::clamp(count, 0, kBinCapacity);
-    bins.assign(counts, counts + kept);
+    bins_.assign(counts, counts + kept);
 }
 
 void HistogramChartModel::SetBounds(double lowBound, double highBound)
 {
-    low = lowBound;
-    high = highBound;
+    low_ = lowBound;
+    high_ = highBound;
 }
 
 void HistogramChartModel::SetOuterCounts(double below, double above)
 {
-    belowCount = below;
-    aboveCount = above;
+    belowCount_ = below;
+    aboveCount_ = above;
 }
 
 double HistogramChartModel::BarHeight(double count) const
 {
-    const double plotHeight = layout.plotBottom - layout.plotTop;
-    const double h = plotHeight * (count - scaleMin) / (scaleMax - scaleMin);
+    const double plotHeight = layout_.plotBottom - layout_.plotTop;
+    const double h = plotHeight * (count - scaleMin_) / (scaleMax_ - scaleMin_);
     // A count above the scale (an outer bin shown before the next update
     // has rescaled) stops at the top of the plot.
     return std::clamp(std::isnan(h) ? 0.0 : h, 0.0, plotHeight);
@@ -101,30 +101,30 @@ double HistogramChartModel::BarHeight(double count) const
 std::vector<QRectF> HistogramChartModel::Bars() const
 {
     std::vector<QRectF> bars;
-    const int n = std::min(BinCount(), static_cast<int>(xRange) + 1);
-    if (n <= 0 || !(scaleMax - scaleMin > 0.0)) {
+    const int n = std::min(BinCount(), static_cast<int>(xRange_) + 1);
+    if (n <= 0 || !(scaleMax_ - scaleMin_ > 0.0)) {
         return bars;
     }
     const double pixelsPerBin = PixelsPerBin();
-    const double width = static_cast<double>(layout.plotWidth) / n;
+    const double width = static_cast<double>(layout_.plotWidth) / n;
     bars.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
-        const double h = BarHeight(bins[static_cast<std::size_t>(i)]);
-        bars.emplace_back(i * pixelsPerBin + layout.plotLeft, layout.plotBottom - h, width, h);
+        const double h = BarHeight(bins_[static_cast<std::size_t>(i)]);
+        bars.emplace_back(i * pixelsPerBin + layout_.plotLeft, layout_.plotBottom - h, width, h);
     }
     return bars;
 }
 
 QRectF HistogramChartModel::BelowBar() const
 {
-    const double h = scaleMax - scaleMin > 0.0 ? BarHeight(belowCount) : 0.0;
-    return QRectF(layout.left + 62, layout.plotBottom - h, kOuterBarWidth, h);
+    const double h = scaleMax_ - scaleMin_ > 0.0 ? BarHeight(belowCount_) : 0.0;
+    return QRectF(layout_.left + 62, layout_.plotBottom - h, kOuterBarWidth, h);
 }
 
 QRectF HistogramChartModel::AboveBar() const
 {
-    const double h = scaleMax - scaleMin > 0.0 ? BarHeight(aboveCount) : 0.0;
-    return QRectF(layout.right - 5, layout.plotBottom - h, kOuterBarWidth, h);
+    const double h = scaleMax_ - scaleMin_ > 0.0 ? BarHeight(aboveCount_) : 0.0;
+    return QRectF(layout_.right - 5, layout_.plotBottom - h, kOuterBarWidth, h);
 }
 
 std::vector<QPointF> HistogramChartModel::CumulativeCurve() const
@@ -132,20 +132,21 @@ std::vector<QPointF> HistogramChartModel::CumulativeCurve() const
     std::vector<QPointF> curve;
     const int n = BinCount();
     double sum = 0.0;
-    for (const double count : bins) {
+    for (const double count : bins_) {
         sum += count;
     }
     if (n <= 0 || !(sum > 0.0)) {
         return curve;
     }
-    const double plotHeight = layout.plotBottom - layout.plotTop;
-    const double step = static_cast<double>(layout.plotWidth) / n;
+    const double plotHeight = layout_.plotBottom - layout_.plotTop;
+    const double step = static_cast<double>(layout_.plotWidth) / n;
     curve.reserve(static_cast<std::size_t>(n) + 1);
-    curve.emplace_back(layout.plotLeft, layout.plotBottom);
+    curve.emplace_back(layout_.plotLeft, layout_.plotBottom);
     double running = 0.0;
     for (int i = 0; i < n; ++i) {
-        running += bins[static_cast<std::size_t>(i)];
-        curve.emplace_back(layout.plotLeft + (i + 1) * step, layout.plotBottom - plotHeight * running / sum);
+        running += bins_[static_cast<std::size_t>(i)];
+        curve.emplace_back(layout_.plotLeft + (i + 1) * step,
+                           layout_.plotBottom - plotHeight * running / sum);
     }
     return curve;
 }
@@ -153,11 +154,11 @@ std::vector<QPointF> HistogramChartModel::CumulativeCurve() const
 long long HistogramChartModel::CountTotal() const
 {
     long long sum = 0;
-    for (const double count : bins) {
+    for (const double count : bins_) {
         sum += static_cast<long long>(count);
     }
-    if (outerBinsShown) {
-        sum += static_cast<long long>(belowCount) + static_cast<long long>(aboveCount);
+    if (outerBinsShown_) {
+        sum += static_cast<long long>(belowCount_) + static_cast<long long>(aboveCount_);
     }
     return sum;
 }
@@ -166,8 +167,8 @@ std::string HistogramChartModel::TopLeftLabel() const
 {
     const long long sum = CountTotal();
     // An empty histogram has no share to show.
-    const double percent = sum > 0 ? scaleMax / static_cast<double>(sum) * 100.0 : 0.0;
-    return platform::CFormat("%.1f", percent) + "%\r\n" + CountText(scaleMax);
+    const double percent = sum > 0 ? scaleMax_ / static_cast<double>(sum) * 100.0 : 0.0;
+    return platform::CFormat("%.1f", percent) + "%\r\n" + CountText(scaleMax_);
 }
 
 std::string HistogramChartModel::MiddleLeftLabel() const
@@ -182,22 +183,22 @@ std::string HistogramChartModel::BottomLeftLabel() const
 
 std::string HistogramChartModel::LowBoundLabel() const
 {
-    return BoundTexts(low, high)[0];
+    return BoundTexts(low_, high_)[0];
 }
 
 std::string HistogramChartModel::MiddleBoundLabel() const
 {
-    return BoundTexts(low, high)[1];
+    return BoundTexts(low_, high_)[1];
 }
 
 std::string HistogramChartModel::HighBoundLabel() const
 {
-    return BoundTexts(low, high)[2];
+    return BoundTexts(low_, high_)[2];
 }
 
 std::vector<QLineF> HistogramChartModel::GridLines() const
 {
-    const HistogramLayout& l = layout;
+    const HistogramLayout& l = layout_;
     std::vector<QLineF> lines;
     lines.reserve(3 + 33 + 1);
     for (const int y : {l.plotTop, l.middleY, l.plotBottom}) {

@@ -37,36 +37,36 @@ public:
     static constexpr int kBinCapacity = 524288;
 
     void SetClientRect(const QRect& client);
-    const HistogramLayout& Layout() const { return layout; }
+    const HistogramLayout& Layout() const { return layout_; }
 
     // Scale maxima of magnitude above 1e18 or below 1e-15 (other than 0),
     // and values that are not finite numbers, are ignored (false).
     bool SetScaleMax(double maximum);
-    double ScaleMax() const { return scaleMax; }
-    double ScaleMin() const { return scaleMin; }
+    double ScaleMax() const { return scaleMax_; }
+    double ScaleMin() const { return scaleMin_; }
 
     // The number of bins the chart spans (set to the bin count by each update).
     void SetXRange(double range);
-    double XRange() const { return xRange; }
-    double PixelsPerBin() const { return layout.plotWidth / xRange; }
+    double XRange() const { return xRange_; }
+    double PixelsPerBin() const { return layout_.plotWidth / xRange_; }
 
     // The bin counts, lowest bin first; at most kBinCapacity are kept.
     void SetBins(int count, const double* counts);
-    int BinCount() const { return static_cast<int>(bins.size()); }
-    const std::vector<double>& Bins() const { return bins; }
-    double BelowCount() const { return belowCount; }
-    double AboveCount() const { return aboveCount; }
+    int BinCount() const { return static_cast<int>(bins_.size()); }
+    const std::vector<double>& Bins() const { return bins_; }
+    double BelowCount() const { return belowCount_; }
+    double AboveCount() const { return aboveCount_; }
 
     void SetBounds(double low, double high);
-    double Low() const { return low; }
-    double High() const { return high; }
-    void SetTotal(double readings) { total = readings; }
-    double Total() const { return total; }
+    double Low() const { return low_; }
+    double High() const { return high_; }
+    void SetTotal(double readings) { total_ = readings; }
+    double Total() const { return total_; }
     void SetOuterCounts(double below, double above);
-    void SetCumulativeShown(bool state) { cumulativeShown = state; }
-    bool CumulativeShown() const { return cumulativeShown; }
-    void SetOuterBinsShown(bool state) { outerBinsShown = state; }
-    bool OuterBinsShown() const { return outerBinsShown; }
+    void SetCumulativeShown(bool state) { cumulativeShown_ = state; }
+    bool CumulativeShown() const { return cumulativeShown_; }
+    void SetOuterBinsShown(bool state) { outerBinsShown_ = state; }
+    bool OuterBinsShown() const { return outerBinsShown_; }
 
     // The bars of the first min(bin count, x-range + 1) bins, standing on the
     // plot bottom, as high as their count on the scale. A scale without span
@@ -97,18 +97,18 @@ private:
     double BarHeight(double count) const;
     long long CountTotal() const;
 
-    HistogramLayout layout;
-    double scaleMax = 5.0;
-    double scaleMin = -0.0;
-    double xRange = 500.0;
-    std::vector<double> bins;
-    double low = 0.0;
-    double high = 0.0;
-    double total = 0.0;
-    double belowCount = 0.0;
-    double aboveCount = 0.0;
-    bool cumulativeShown = false;
-    bool outerBinsShown = false;
+    HistogramLayout layout_;
+    double scaleMax_ = 5.0;
+    double scaleMin_ = -0.0;
+    double xRange_ = 500.0;
+    std::vector<double> bins_;
+    double low_ = 0.0;
+    double high_ = 0.0;
+    double total_ = 0.0;
+    double belowCount_ = 0.0;
+    double aboveCount_ = 0.0;
+    bool cumulativeShown_ = false;
+    bool outerBinsShown_ = false;
 };
 
 }  // namespace voltora::views

@@ -27,12 +27,14 @@ QString ControlName(int id)
     return QStringLiteral("ctl%1").arg(id);
 }
 
-TemplateBuilder::TemplateBuilder(QWidget* target) : dialog(target) {}
+TemplateBuilder::TemplateBuilder(QWidget* target) : dialog_(target)
+{
+}
 
 void TemplateBuilder::DialogSize(int width, int height)
 {
-    dialog->setFont(DialogFont());
-    dialog->resize(DialogUnitSize(width, height));
+    dialog_->setFont(DialogFont());
+    dialog_->resize(DialogUnitSize(width, height));
 }
 
 void TemplateBuilder::Place(QWidget* control, int id, int x, int y, int width, int height)
@@ -45,7 +47,7 @@ void TemplateBuilder::Place(QWidget* control, int id, int x, int y, int width, i
 
 QLabel* TemplateBuilder::Text(int id, const QString& text, int x, int y, int width, int height)
 {
-    auto* label = new QLabel(text, dialog);
+    auto* label = new QLabel(text, dialog_);
     // A one-line text fills its box the way the edit fields beside it centre
     // their text; a taller box holds wrapped lines ("db Ref  Value").
     const bool wrapped = height > 10;
@@ -57,7 +59,7 @@ QLabel* TemplateBuilder::Text(int id, const QString& text, int x, int y, int wid
 
 QLineEdit* TemplateBuilder::Edit(int id, int x, int y, int width, int height, bool readOnly)
 {
-    auto* edit = new QLineEdit(dialog);
+    auto* edit = new QLineEdit(dialog_);
     edit->setReadOnly(readOnly);
     Place(edit, id, x, y, width, height);
     return edit;
@@ -65,7 +67,7 @@ QLineEdit* TemplateBuilder::Edit(int id, int x, int y, int width, int height, bo
 
 QPushButton* TemplateBuilder::Button(int id, const QString& text, int x, int y, int width, int height)
 {
-    auto* button = new QPushButton(text, dialog);
+    auto* button = new QPushButton(text, dialog_);
     button->setAutoDefault(false);
     Place(button, id, x, y, width, height);
     return button;
@@ -73,7 +75,7 @@ QPushButton* TemplateBuilder::Button(int id, const QString& text, int x, int y, 
 
 QGroupBox* TemplateBuilder::Group(int id, const QString& text, int x, int y, int width, int height)
 {
-    auto* group = new QGroupBox(text, dialog);
+    auto* group = new QGroupBox(text, dialog_);
     Place(group, id, x, y, width, height);
     group->lower();  // a frame only: the controls it frames stay clickable
     return group;
@@ -81,14 +83,14 @@ QGroupBox* TemplateBuilder::Group(int id, const QString& text, int x, int y, int
 
 QCheckBox* TemplateBuilder::Check(int id, const QString& text, int x, int y, int width, int height)
 {
-    auto* check = new QCheckBox(text, dialog);
+    auto* check = new QCheckBox(text, dialog_);
     Place(check, id, x, y, width, height);
     return check;
 }
 
 QRadioButton* TemplateBuilder::Radio(int id, const QString& text, int x, int y, int width, int height)
 {
-    auto* radio = new QRadioButton(text, dialog);
+    auto* radio = new QRadioButton(text, dialog_);
     radio->setAutoExclusive(false);  // each dialog groups its radios itself
     Place(radio, id, x, y, width, height);
     return radio;
@@ -122,7 +124,7 @@ void TemplateBuilder::CaptionCheckBox(QGroupBox* group, QCheckBox* check)
 
 QComboBox* TemplateBuilder::DropDown(int id, int x, int y, int width, int height)
 {
-    auto* list = new QComboBox(dialog);
+    auto* list = new QComboBox(dialog_);
     list->setMaxVisibleItems(std::max(1, DialogUnitsToPixelsY(height - kClosedDropDownHeight) / 18));
     Place(list, id, x, y, width, kClosedDropDownHeight);
     return list;

@@ -45,7 +45,7 @@ public:
     void Place(QWidget* control, int id, int x, int y, int width, int height);
 
 private:
-    QWidget* dialog;
+    QWidget* dialog_;
 };
 
 }  // namespace voltora::views

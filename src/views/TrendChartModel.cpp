@@ -40,7 +40,7 @@ TrendLayout TrendLayout::FromClient(const QRect& client)
 
 void TrendChartModel::SetClientRect(const QRect& client)
 {
-    layout = TrendLayout::FromClient(client);
+    layout_ = TrendLayout::FromClient(client);
     Map();
 }
 
@@ -58,7 +58,7 @@ bool TrendChartModel::SetLow(double x)
     if (!AcceptsScaleValue(x)) {
         return false;
     }
-    scale.SetLow(x);
+    scale_.SetLow(x);
     Map();
     return true;
 }
@@ -68,14 +68,14 @@ bool TrendChartModel::SetHigh(double x)
     if (!AcceptsScaleValue(x)) {
         return false;
     }
-    scale.SetHigh(x);
+    scale_.SetHigh(x);
     Map();
     return true;
 }
 
 void TrendChartModel::SetBounds(double high, double low)
 {
-    if (ChartScale::HighGoesFirst(scale.Low(), high)) {
+    if (ChartScale::HighGoesFirst(scale_.Low(), high)) {
         SetHigh(high);
         SetLow(low);
     } else {
@@ -87,7 +87,7 @@ void TrendChartModel::SetBounds(double high, double low)
 void TrendChartModel::SetXRange(double range)
 {
     if (range > 0.0) {
-        xRange = range;
+        xRange_ = range;
         Map();
     }
 }
@@ -95,64 +95,64 @@ void TrendChartModel::SetXRange(double range)
 void TrendChartModel::SetData(int count, const double* values)
 {
     const int kept = std::clamp(count, 0, kPointCapacity);
-    yValues.assign(values, values + kept);
+    yValues_.assign(values, values + kept);
     Map();
 }
 
 double TrendChartModel::MapY(double y) const
 {
-    const double halfSpan = (scale.DisplayHigh() - scale.DisplayLow()) * 0.5;
-    const double top = layout.plotTop;
-    const double bottom = layout.plotTop + layout.plotHeight;
-    double py = layout.middleRow;
+    const double halfSpan = (scale_.DisplayHigh() - scale_.DisplayLow()) * 0.5;
+    const double top = layout_.plotTop;
+    const double bottom = layout_.plotTop + layout_.plotHeight;
+    double py = layout_.middleRow;
     if (halfSpan > 0.0) {
-        py += (scale.Middle() - y) / halfSpan * (layout.plotHeight / 2);
-    } else if (y != scale.Middle()) {
+        py += (scale_.Middle() - y) / halfSpan * (layout_.plotHeight / 2);
+    } else if (y != scale_.Middle()) {
         // A scale without span: values off its one value go to the edges.
-        py = y > scale.Middle() ? top : bottom;
+        py = y > scale_.Middle() ? top : bottom;
     }
     if (std::isnan(py)) {
-        py = layout.middleRow;
+        py = layout_.middleRow;
     }
     return std::clamp(py, top, bottom);
 }
 
 void TrendChartModel::Map()
 {
-    const int available = static_cast<int>(yValues.size());
-    const int n = std::min(available, static_cast<int>(xRange) + 1);
+    const int available = static_cast<int>(yValues_.size());
+    const int n = std::min(available, static_cast<int>(xRange_) + 1);
     const double pixelsPerPoint = PixelsPerPoint();
-    polyline.resize(static_cast<std::size_t>(std::max(n, 0)));
+    polyline_.resize(static_cast<std::size_t>(std::max(n, 0)));
     for (int i = 0; i < n; ++i) {
-        const float px = static_cast<float>(i * pixelsPerPoint + layout.plotLeft);
-        const float py = static_cast<float>(MapY(yValues[static_cast<std::size_t>(i)]));
-        polyline[static_cast<std::size_t>(i)] = QPointF(px, py);
+        const float px = static_cast<float>(i * pixelsPerPoint + layout_.plotLeft);
+        const float py = static_cast<float>(MapY(yValues_[static_cast<std::size_t>(i)]));
+        polyline_[static_cast<std::size_t>(i)] = QPointF(px, py);
     }
 }
 
 void TrendChartModel::AddXLabel(std::string text, double position)
 {
-    xLabels.push_back({std::move(text), position});
+    xLabels_.push_back({std::move(text), position});
 }
 
 double TrendChartModel::XLabelCentre(double position) const
 {
-    return position / xRange * layout.plotWidth + layout.plotLeft;
+    return position / xRange_ * layout_.plotWidth + layout_.plotLeft;
 }
 
 std::array<std::string, 3> TrendChartModel::ScaleLabelTexts() const
 {
-    return views::ScaleLabelTexts(scale.Low(), scale.Middle(), scale.High());
+    return views::ScaleLabelTexts(scale_.Low(), scale_.Middle(), scale_.High());
 }
 
 std::array<int, 3> TrendChartModel::ScaleLabelRows() const
 {
-    return {layout.lowRow, layout.middleRow, layout.highRow};
+    return {layout_.lowRow, layout_.middleRow, layout_.highRow};
 }
 
 std::vector<QLineF> TrendChartModel::GridLines() const
 {
-    const TrendLayout& l = layout;
+    const TrendLayout& l = layout_;
     std::vector<QLineF> lines;
     lines.reserve(3 + 75 + 6 + 3 + 27);
     for (const int x : {l.plotLeft, l.centreX, l.rightTickX}) {

@@ -53,7 +53,7 @@ public:
     static constexpr int kPointCapacity = 524288;
 
     void SetClientRect(const QRect& client);
-    const TrendLayout& Layout() const { return layout; }
+    const TrendLayout& Layout() const { return layout_; }
 
     // Scale values of magnitude above 1e18 or below 1e-15 (other than 0),
     // and values that are not finite numbers, are ignored (false). A low
@@ -63,28 +63,28 @@ public:
     bool SetHigh(double x);
     // Both bounds of a Default or Auto scale (see ChartScale::HighGoesFirst).
     void SetBounds(double high, double low);
-    const ChartScale& Scale() const { return scale; }
+    const ChartScale& Scale() const { return scale_; }
 
     // The number of points the chart spans (400 from the dialog).
     void SetXRange(double range);
-    double XRange() const { return xRange; }
-    double PixelsPerPoint() const { return layout.plotWidth / xRange; }
+    double XRange() const { return xRange_; }
+    double PixelsPerPoint() const { return layout_.plotWidth / xRange_; }
 
     // The trend values, oldest first; at most kPointCapacity are kept.
     void SetData(int count, const double* values);
-    int Count() const { return static_cast<int>(yValues.size()); }
-    const std::vector<double>& Values() const { return yValues; }
+    int Count() const { return static_cast<int>(yValues_.size()); }
+    const std::vector<double>& Values() const { return yValues_; }
 
     // The polyline: the first min(count, x-range + 1) points, each at
     // x = i * pixels per point + plot left and its value mapped so that the
     // high lands on the high row and the low on the low row, clamped to the
     // plot.
-    const std::vector<QPointF>& Polyline() const { return polyline; }
+    const std::vector<QPointF>& Polyline() const { return polyline_; }
     double MapY(double y) const;
 
-    void ClearXLabels() { xLabels.clear(); }
+    void ClearXLabels() { xLabels_.clear(); }
     void AddXLabel(std::string text, double position);
-    const std::vector<TrendXLabel>& XLabels() const { return xLabels; }
+    const std::vector<TrendXLabel>& XLabels() const { return xLabels_; }
     // The x on which a label at `position` is centred.
     double XLabelCentre(double position) const;
 
@@ -101,12 +101,12 @@ public:
 private:
     void Map();
 
-    TrendLayout layout;
-    ChartScale scale{-0.5, 0.5};
-    double xRange = 590.0;
-    std::vector<double> yValues;
-    std::vector<QPointF> polyline;
-    std::vector<TrendXLabel> xLabels;
+    TrendLayout layout_;
+    ChartScale scale_{-0.5, 0.5};
+    double xRange_ = 590.0;
+    std::vector<double> yValues_;
+    std::vector<QPointF> polyline_;
+    std::vector<TrendXLabel> xLabels_;
 };
 
 }  // namespace voltora::views
