@@ -5,6 +5,7 @@
 #include "FuzzInput.h"
 #include "protocol/RpcRecordStream.h"
 #include "protocol/VxiProtocol.h"
+#include "protocol/XdrProc.h"
 
 #include <rpc/rpc.h>
 
@@ -33,19 +34,19 @@ void DecodeReply(const char* data, std::size_t size, int kind)
     switch (kind % 4) {
     case 0:
         reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&read);
-        reply.acpted_rply.ar_results.proc = vxi11::AsXdrProc(vxi11::XdrDeviceReadResp);
+        reply.acpted_rply.ar_results.proc = protocol::XdrProc<vxi11::XdrDeviceReadResp>();
         break;
     case 1:
         reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&link);
-        reply.acpted_rply.ar_results.proc = vxi11::AsXdrProc(vxi11::XdrCreateLinkResp);
+        reply.acpted_rply.ar_results.proc = protocol::XdrProc<vxi11::XdrCreateLinkResp>();
         break;
     case 2:
         reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&write);
-        reply.acpted_rply.ar_results.proc = vxi11::AsXdrProc(vxi11::XdrDeviceWriteResp);
+        reply.acpted_rply.ar_results.proc = protocol::XdrProc<vxi11::XdrDeviceWriteResp>();
         break;
     default:
         reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&port);
-        reply.acpted_rply.ar_results.proc = reinterpret_cast<xdrproc_t>(xdr_u_long);
+        reply.acpted_rply.ar_results.proc = XdrProc<xdr_u_long>();
         break;
     }
     XDR xdrs;

@@ -7,6 +7,7 @@
 
 #include "platform/CNumbers.h"
 #include "protocol/VxiProtocol.h"
+#include "protocol/XdrProc.h"
 #include "support/SimServerProcess.h"
 #include "visa/RpcClient.h"
 #include "visa/visa.h"
@@ -110,8 +111,7 @@ void BM_RpcNullPair(benchmark::State& state)
         state.SkipWithError("RPC connect failed");
         return;
     }
-    const auto xdrVoid =
-        reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void));
+    const auto xdrVoid = voltora::protocol::XdrNoData();
     for (auto _ : state) {
         for (int call = 0; call < 2; ++call) {
             if (client->Call(NULLPROC, xdrVoid, nullptr, xdrVoid, nullptr,
@@ -146,8 +146,7 @@ void BM_TirpcNullPair(benchmark::State& state)
         close(fd);
         return;
     }
-    const auto xdrVoid =
-        reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void));
+    const auto xdrVoid = voltora::protocol::XdrNoData();
     timeval limit{2, 0};
     for (auto _ : state) {
         for (int call = 0; call < 2; ++call) {

@@ -145,11 +145,4 @@ bool_t XdrDeviceReadStbResp(XDR* xdrs, DeviceReadStbResp* p);
 // Device_Error (the result of most procedures) are single 32-bit values.
 bool_t XdrInt32(XDR* xdrs, std::int32_t* value);
 
-// Casts one of the routines above to the type the RPC library takes.
-template <typename T>
-xdrproc_t AsXdrProc(bool_t (*routine)(XDR*, T*))
-{
-    return reinterpret_cast<xdrproc_t>(routine);
-}
-
 }  // namespace voltora::protocol::vxi11

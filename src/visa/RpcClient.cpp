@@ -1,5 +1,7 @@
 #include "visa/RpcClient.h"
 
+#include "protocol/XdrProc.h"
+
 #include <rpc/pmap_prot.h>
 
 #include <algorithm>
@@ -87,8 +89,7 @@ std::size_t RpcClient::EncodeCall(std::uint32_t xid, rpcproc_t procedure, xdrpro
         }
         // Out of room (a long write), or arguments that do not encode at
         // all: measure them, and try once more in a buffer that fits.
-        const std::size_t header =
-            xdr_sizeof(reinterpret_cast<xdrproc_t>(xdr_callmsg), &call);
+        const std::size_t header = xdr_sizeof(protocol::XdrProc<xdr_callmsg>(), &call);
         const std::size_t body = xdr_sizeof(encodeArgs, args);
         const std::size_t needed = kMarkSize + header + body;
         if (header == 0 || body == 0 || needed <= outbox_.size() || needed > kMaxRecord) {
@@ -211,9 +212,8 @@ ViStatus LookUpRpcPort(const std::string& host, std::uint16_t portmapperPort, rp
     query.pm_prot = IPPROTO_TCP;
     query.pm_port = 0;
     u_long found = 0;
-    status = portmapper->Call(PMAPPROC_GETPORT, reinterpret_cast<xdrproc_t>(xdr_pmap), &query,
-                              reinterpret_cast<xdrproc_t>(xdr_u_long), &found, deadline,
-                              kPortReplyLimit);
+    status = portmapper->Call(PMAPPROC_GETPORT, protocol::XdrProc<xdr_pmap>(), &query,
+                              protocol::XdrProc<xdr_u_long>(), &found, deadline, kPortReplyLimit);
     if (status != VI_SUCCESS) {
         return status;
     }

@@ -2,6 +2,7 @@
 
 #include "protocol/RpcRecordStream.h"
 #include "protocol/VxiProtocol.h"
+#include "protocol/XdrProc.h"
 #include "visa/Vxi11Session.h"
 
 #include <rpc/pmap_prot.h>
@@ -111,7 +112,7 @@ bool DecodeGetPortReply(const char* reply, std::size_t size, std::uint32_t xid,
     message.acpted_rply.ar_verf = _null_auth;
     message.acpted_rply.ar_verf.oa_base = verifier;
     message.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&found);
-    message.acpted_rply.ar_results.proc = reinterpret_cast<xdrproc_t>(xdr_u_long);
+    message.acpted_rply.ar_results.proc = protocol::XdrProc<xdr_u_long>();
     XDR xdrs;
     xdrmem_create(&xdrs, const_cast<char*>(reply), static_cast<u_int>(size), XDR_DECODE);
     const bool decoded = xdr_replymsg(&xdrs, &message);

@@ -1,6 +1,7 @@
 #include "visa/Vxi11Session.h"
 
 #include "protocol/VxiProtocol.h"
+#include "protocol/XdrProc.h"
 
 #include <algorithm>
 #include <atomic>
@@ -83,9 +84,9 @@ ViStatus Vxi11Session::Open(const Endpoint& endpoint, std::chrono::milliseconds 
     parms.lockTimeout = 0;
     parms.device = device.data();
     vxi11::CreateLinkResp reply;
-    status = made->rpc_->Call(vxi11::kCreateLink, vxi11::AsXdrProc(vxi11::XdrCreateLinkParms),
-                              &parms, vxi11::AsXdrProc(vxi11::XdrCreateLinkResp), &reply,
-                              deadline);
+    status =
+        made->rpc_->Call(vxi11::kCreateLink, protocol::XdrProc<vxi11::XdrCreateLinkParms>(), &parms,
+                         protocol::XdrProc<vxi11::XdrCreateLinkResp>(), &reply, deadline);
     if (status != VI_SUCCESS) {
         return status;
     }
@@ -147,9 +148,9 @@ ViStatus Vxi11Session::Write(const ViByte* data, std::size_t size, std::size_t& 
         parms.dataLength = static_cast<u_int>(chunk);
         parms.data = reinterpret_cast<char*>(const_cast<ViByte*>(data + written));
         vxi11::DeviceWriteResp reply;
-        status = rpc_->Call(vxi11::kDeviceWrite, vxi11::AsXdrProc(vxi11::XdrDeviceWriteParms),
-                            &parms, vxi11::AsXdrProc(vxi11::XdrDeviceWriteResp), &reply,
-                            deadline);
+        status =
+            rpc_->Call(vxi11::kDeviceWrite, protocol::XdrProc<vxi11::XdrDeviceWriteParms>(), &parms,
+                       protocol::XdrProc<vxi11::XdrDeviceWriteResp>(), &reply, deadline);
         if (status == VI_SUCCESS && reply.error != vxi11::kNoError) {
             status = Vxi11ErrorStatus(reply.error);
         }
@@ -191,8 +192,8 @@ ViStatus Vxi11Session::Read(ViByte* buffer, std::size_t size, std::size_t& recei
     // reason, length and padding.
     const std::size_t replyLimit = RpcClient::kReplyHeaderRoom + 16 + parms.requestSize;
     ViStatus status =
-        rpc_->Call(vxi11::kDeviceRead, vxi11::AsXdrProc(vxi11::XdrDeviceReadParms), &parms,
-                   vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply, deadline, replyLimit);
+        rpc_->Call(vxi11::kDeviceRead, protocol::XdrProc<vxi11::XdrDeviceReadParms>(), &parms,
+                   protocol::XdrProc<vxi11::XdrDeviceReadResp>(), &reply, deadline, replyLimit);
     if (status == VI_ERROR_TMO) {
         // The instrument is still inside this device_read, and may yet
         // send (part of) its reply: stop it, so that this reply cannot be
@@ -221,8 +222,8 @@ void Vxi11Session::AbortRead(std::size_t size)
     const auto deadline = Clock::now() + closeTimeout_;
     std::int32_t link = link_;
     std::int32_t error = 0;
-    if (abort_->Call(vxi11::kDeviceAbort, vxi11::AsXdrProc(vxi11::XdrInt32), &link,
-                     vxi11::AsXdrProc(vxi11::XdrInt32), &error, deadline) != VI_SUCCESS ||
+    if (abort_->Call(vxi11::kDeviceAbort, protocol::XdrProc<vxi11::XdrInt32>(), &link,
+                     protocol::XdrProc<vxi11::XdrInt32>(), &error, deadline) != VI_SUCCESS ||
         error != vxi11::kNoError) {
         return;
     }
@@ -238,8 +239,8 @@ void Vxi11Session::AbortRead(std::size_t size)
         vxi11::DeviceReadResp reply;
         reply.data = discard.data();
         reply.capacity = parms.requestSize;
-        if (rpc_->Call(vxi11::kDeviceRead, vxi11::AsXdrProc(vxi11::XdrDeviceReadParms), &parms,
-                       vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply,
+        if (rpc_->Call(vxi11::kDeviceRead, protocol::XdrProc<vxi11::XdrDeviceReadParms>(), &parms,
+                       protocol::XdrProc<vxi11::XdrDeviceReadResp>(), &reply,
                        deadline) != VI_SUCCESS ||
             reply.error != vxi11::kNoError || (reply.reason & vxi11::kReasonEnd) != 0) {
             return;
@@ -259,8 +260,8 @@ ViStatus Vxi11Session::Clear(std::chrono::milliseconds timeout)
     parms.ioTimeout = Milliseconds(timeout);
     std::int32_t error = 0;
     ViStatus status =
-        rpc_->Call(vxi11::kDeviceClear, vxi11::AsXdrProc(vxi11::XdrDeviceGenericParms), &parms,
-                   vxi11::AsXdrProc(vxi11::XdrInt32), &error, Clock::now() + timeout);
+        rpc_->Call(vxi11::kDeviceClear, protocol::XdrProc<vxi11::XdrDeviceGenericParms>(), &parms,
+                   protocol::XdrProc<vxi11::XdrInt32>(), &error, Clock::now() + timeout);
     EndCall();
     if (status == VI_SUCCESS) {
         status = Vxi11ErrorStatus(error);
@@ -290,8 +291,8 @@ void Vxi11Session::Close()
     }
     std::int32_t link = link_;
     std::int32_t error = 0;
-    rpc_->Call(vxi11::kDestroyLink, vxi11::AsXdrProc(vxi11::XdrInt32), &link,
-               vxi11::AsXdrProc(vxi11::XdrInt32), &error, Clock::now() + closeTimeout_);
+    rpc_->Call(vxi11::kDestroyLink, protocol::XdrProc<vxi11::XdrInt32>(), &link,
+               protocol::XdrProc<vxi11::XdrInt32>(), &error, Clock::now() + closeTimeout_);
     rpc_->Interrupt();
     if (abort_ != nullptr) {
         abort_->Interrupt();

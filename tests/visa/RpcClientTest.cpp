@@ -1,7 +1,8 @@
+#include "visa/RpcClient.h"
 #include "protocol/RpcRecordStream.h"
+#include "protocol/XdrProc.h"
 #include "sim/server/ListeningSocket.h"
 #include "sim/server/StopSignal.h"
-#include "visa/RpcClient.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,17 @@ namespace {
 using protocol::ReadWord;
 using protocol::RpcRecordStream;
 using protocol::WriteRecordMark;
+
+// Variable-length opaque data, up to 32 MiB going out and 64 MiB coming in.
+using Bytes = std::pair<char**, u_int*>;
+bool_t EncodeBytes(XDR* xdrs, Bytes* bytes)
+{
+    return xdr_bytes(xdrs, bytes->first, bytes->second, 32u << 20);
+}
+bool_t DecodeBytes(XDR* xdrs, Bytes* bytes)
+{
+    return xdr_bytes(xdrs, bytes->first, bytes->second, 64u << 20);
+}
 
 using Clock = std::chrono::steady_clock;
 constexpr rpcprog_t kProgram = 0x20000099;
@@ -74,7 +86,7 @@ std::string Accepted(std::uint32_t xid, accept_stat status, std::int32_t value,
     reply.acpted_rply.ar_stat = status;
     g_result = value;
     reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&g_result);
-    reply.acpted_rply.ar_results.proc = reinterpret_cast<xdrproc_t>(xdr_int32_t);
+    reply.acpted_rply.ar_results.proc = protocol::XdrProc<xdr_int32_t>();
     return Wire(reply, true, fragments);
 }
 
@@ -188,9 +200,8 @@ CallOutcome CallOnce(RpcClient& client, std::chrono::milliseconds timeout)
     std::int32_t argument = 5;
     std::int32_t value = -1;
     const auto start = Clock::now();
-    const ViStatus status =
-        client.Call(1, reinterpret_cast<xdrproc_t>(xdr_int32_t), &argument,
-                    reinterpret_cast<xdrproc_t>(xdr_int32_t), &value, start + timeout);
+    const ViStatus status = client.Call(1, protocol::XdrProc<xdr_int32_t>(), &argument,
+                                        protocol::XdrProc<xdr_int32_t>(), &value, start + timeout);
     return {status, value, Clock::now() - start};
 }
 
@@ -347,17 +358,13 @@ TEST(RpcClientTest, CallCutOffWhileSendingEndsTheConnection)
     std::string payload(16 << 20, 'x');
     char* data = payload.data();
     u_int size = static_cast<u_int>(payload.size());
-    auto encodeBytes = [](XDR* xdrs, void* argument) -> bool_t {
-        auto* bytes = static_cast<std::pair<char**, u_int*>*>(argument);
-        return xdr_bytes(xdrs, bytes->first, bytes->second, 32u << 20);
-    };
-    std::pair<char**, u_int*> argument{&data, &size};
+    Bytes argument{&data, &size};
     // Time enough to encode the call even in an instrumented build, so
     // that the send starts and stops part-way.
     const auto start = Clock::now();
     std::int32_t value = 0;
-    EXPECT_EQ(client->Call(1, reinterpret_cast<xdrproc_t>(+encodeBytes), &argument,
-                           reinterpret_cast<xdrproc_t>(xdr_int32_t), &value,
+    EXPECT_EQ(client->Call(1, protocol::XdrProc<EncodeBytes>(), &argument,
+                           protocol::XdrProc<xdr_int32_t>(), &value,
                            start + std::chrono::seconds(3)),
               VI_ERROR_TMO);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(8));
@@ -437,15 +444,10 @@ TEST(RpcClientTest, ReplyBeyondTheCallsLimitFailsTheCall)
         std::vector<char> into(c.replyBytes);
         char* data = into.data();
         u_int size = 0;
-        std::pair<char**, u_int*> result{&data, &size};
-        auto decodeBytes = [](XDR* xdrs, void* out) -> bool_t {
-            auto* bytes = static_cast<std::pair<char**, u_int*>*>(out);
-            return xdr_bytes(xdrs, bytes->first, bytes->second, 64u << 20);
-        };
-        const ViStatus status =
-            client->Call(1, reinterpret_cast<xdrproc_t>(xdr_int32_t), &argument,
-                         reinterpret_cast<xdrproc_t>(+decodeBytes), &result,
-                         Clock::now() + std::chrono::seconds(5), c.replyLimit);
+        Bytes result{&data, &size};
+        const ViStatus status = client->Call(1, protocol::XdrProc<xdr_int32_t>(), &argument,
+                                             protocol::XdrProc<DecodeBytes>(), &result,
+                                             Clock::now() + std::chrono::seconds(5), c.replyLimit);
         EXPECT_EQ(status, c.status) << c.name;
         if (c.status == VI_SUCCESS) {
             EXPECT_EQ(size, c.replyBytes) << c.name;

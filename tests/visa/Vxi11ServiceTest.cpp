@@ -11,6 +11,7 @@
 #include "visa/Vxi11Session.h"
 #include "visa/visa.h"
 
+#include "protocol/XdrProc.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -273,8 +274,8 @@ struct RawLink {
         vxi11::CreateLinkParms parms;
         parms.device = device;
         vxi11::CreateLinkResp reply;
-        status = rpc->Call(vxi11::kCreateLink, vxi11::AsXdrProc(vxi11::XdrCreateLinkParms), &parms,
-                           vxi11::AsXdrProc(vxi11::XdrCreateLinkResp), &reply, deadline);
+        status = rpc->Call(vxi11::kCreateLink, protocol::XdrProc<vxi11::XdrCreateLinkParms>(),
+                           &parms, protocol::XdrProc<vxi11::XdrCreateLinkResp>(), &reply, deadline);
         lid = reply.lid;
         return status == VI_SUCCESS && reply.error != 0 ? VI_ERROR_IO : status;
     }
@@ -289,8 +290,8 @@ struct RawLink {
         parms.data = const_cast<char*>(data.data());
         vxi11::DeviceWriteResp reply;
         const ViStatus status =
-            rpc->Call(vxi11::kDeviceWrite, vxi11::AsXdrProc(vxi11::XdrDeviceWriteParms), &parms,
-                      vxi11::AsXdrProc(vxi11::XdrDeviceWriteResp), &reply,
+            rpc->Call(vxi11::kDeviceWrite, protocol::XdrProc<vxi11::XdrDeviceWriteParms>(), &parms,
+                      protocol::XdrProc<vxi11::XdrDeviceWriteResp>(), &reply,
                       Clock::now() + std::chrono::seconds(2));
         return status == VI_SUCCESS && reply.error != 0 ? VI_ERROR_IO : status;
     }

@@ -1,6 +1,7 @@
 #include "sim/server/PortmapperResponder.h"
 
 #include "protocol/VxiProtocol.h"
+#include "protocol/XdrProc.h"
 #include "sim/server/ListeningSocket.h"
 #include "sim/server/RpcServerChannel.h"
 
@@ -97,9 +98,7 @@ std::vector<char> Answer(const char* data, std::size_t size, std::uint16_t coreP
     } else if (call.version != PMAPVERS) {
         reply = EncodeRpcError(call.xid, PROG_MISMATCH, PMAPVERS);
     } else if (call.procedure == PMAPPROC_NULL) {
-        reply = EncodeRpcReply(
-            call.xid, reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void)),
-            nullptr);
+        reply = EncodeRpcReply(call.xid, protocol::XdrNoData(), nullptr);
     } else if (call.procedure != PMAPPROC_GETPORT) {
         reply = EncodeRpcError(call.xid, PROC_UNAVAIL);
     } else {
@@ -112,7 +111,7 @@ std::vector<char> Answer(const char* data, std::size_t size, std::uint16_t coreP
                 query.pm_prot == IPPROTO_TCP) {
                 port = corePort;
             }
-            reply = EncodeRpcReply(call.xid, reinterpret_cast<xdrproc_t>(xdr_u_long), &port);
+            reply = EncodeRpcReply(call.xid, protocol::XdrProc<xdr_u_long>(), &port);
         }
     }
     xdr_destroy(&args);

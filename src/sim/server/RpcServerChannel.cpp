@@ -1,5 +1,6 @@
 #include "sim/server/RpcServerChannel.h"
 
+#include "protocol/XdrProc.h"
 #include "sim/server/StopSignal.h"
 
 #include <algorithm>
@@ -28,8 +29,7 @@ int PollMilliseconds(Clock::time_point deadline)
 
 std::vector<char> Encode(rpc_msg& reply)
 {
-    const unsigned long size =
-        xdr_sizeof(reinterpret_cast<xdrproc_t>(xdr_replymsg), &reply);
+    const unsigned long size = xdr_sizeof(protocol::XdrProc<xdr_replymsg>(), &reply);
     if (size == 0) {
         return {};
     }
@@ -110,8 +110,7 @@ std::vector<char> EncodeRpcError(std::uint32_t xid, accept_stat status, rpcvers_
         reply.acpted_rply.ar_vers.high = version;
     } else {
         reply.acpted_rply.ar_results.where = nullptr;
-        reply.acpted_rply.ar_results.proc =
-            reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void));
+        reply.acpted_rply.ar_results.proc = protocol::XdrNoData();
     }
     return Encode(reply);
 }

@@ -1,6 +1,7 @@
 #include "sim/server/Vxi11Server.h"
 
 #include "protocol/VxiProtocol.h"
+#include "protocol/XdrProc.h"
 #include "sim/server/ListeningSocket.h"
 #include "sim/server/RpcServerChannel.h"
 
@@ -39,7 +40,7 @@ bool DecodeArgs(XDR& xdrs, bool_t (*routine)(XDR*, T*), T& args)
 
 std::vector<char> ReplyInt(std::uint32_t xid, std::int32_t value)
 {
-    return EncodeRpcReply(xid, vxi11::AsXdrProc(vxi11::XdrInt32), &value);
+    return EncodeRpcReply(xid, protocol::XdrProc<vxi11::XdrInt32>(), &value);
 }
 
 }  // namespace
@@ -215,9 +216,9 @@ void Vxi11Server::Refuse(int fd)
             if (call.program == vxi11::kCoreProgram && call.procedure == vxi11::kCreateLink) {
                 vxi11::CreateLinkResp reply;
                 reply.error = vxi11::kOutOfResources;
-                channel.Send(EncodeRpcReply(call.xid, vxi11::AsXdrProc(vxi11::XdrCreateLinkResp),
-                                            &reply),
-                             std::chrono::milliseconds(200));
+                channel.Send(
+                    EncodeRpcReply(call.xid, protocol::XdrProc<vxi11::XdrCreateLinkResp>(), &reply),
+                    std::chrono::milliseconds(200));
             } else {
                 channel.Send(EncodeRpcError(call.xid, SYSTEM_ERR), std::chrono::milliseconds(200));
             }
@@ -266,9 +267,7 @@ void Vxi11Server::ServeCore(Client& client)
         } else {
             switch (call.procedure) {
             case NULLPROC:
-                reply = EncodeRpcReply(
-                    call.xid, reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void)),
-                    nullptr);
+                reply = EncodeRpcReply(call.xid, protocol::XdrNoData(), nullptr);
                 break;
             case vxi11::kCreateLink:
                 reply = CreateLink(call, args, own);
@@ -329,9 +328,7 @@ void Vxi11Server::ServeAbort(Client& client)
         } else if (call.version != vxi11::kAbortVersion) {
             reply = EncodeRpcError(call.xid, PROG_MISMATCH, vxi11::kAbortVersion);
         } else if (call.procedure == NULLPROC) {
-            reply = EncodeRpcReply(
-                call.xid, reinterpret_cast<xdrproc_t>(reinterpret_cast<void (*)()>(xdr_void)),
-                nullptr);
+            reply = EncodeRpcReply(call.xid, protocol::XdrNoData(), nullptr);
         } else if (call.procedure != vxi11::kDeviceAbort) {
             reply = EncodeRpcError(call.xid, PROC_UNAVAIL);
         } else {
@@ -371,11 +368,11 @@ std::vector<char> Vxi11Server::CreateLink(const RpcCall& call, XDR& args,
 {
     vxi11::CreateLinkParms parms;
     if (!DecodeArgs(args, vxi11::XdrCreateLinkParms, parms)) {
-        xdr_free(vxi11::AsXdrProc(vxi11::XdrCreateLinkParms), reinterpret_cast<char*>(&parms));
+        xdr_free(protocol::XdrProc<vxi11::XdrCreateLinkParms>(), reinterpret_cast<char*>(&parms));
         return EncodeRpcError(call.xid, GARBAGE_ARGS);
     }
     const std::string device = parms.device != nullptr ? parms.device : "";
-    xdr_free(vxi11::AsXdrProc(vxi11::XdrCreateLinkParms), reinterpret_cast<char*>(&parms));
+    xdr_free(protocol::XdrProc<vxi11::XdrCreateLinkParms>(), reinterpret_cast<char*>(&parms));
     vxi11::CreateLinkResp reply;
     // The meter is one device; like a LAN meter it answers to "inst0".
     if (device != "inst0") {
@@ -392,14 +389,14 @@ std::vector<char> Vxi11Server::CreateLink(const RpcCall& call, XDR& args,
         reply.abortPort =
             abortBehaviour_ == AbortChannel::Unreachable ? unusedPort_ : abortPort_;
     }
-    return EncodeRpcReply(call.xid, vxi11::AsXdrProc(vxi11::XdrCreateLinkResp), &reply);
+    return EncodeRpcReply(call.xid, protocol::XdrProc<vxi11::XdrCreateLinkResp>(), &reply);
 }
 
 std::vector<char> Vxi11Server::DeviceWrite(const RpcCall& call, XDR& args)
 {
     vxi11::DeviceWriteParms parms;
     if (!DecodeArgs(args, vxi11::XdrDeviceWriteParms, parms)) {
-        xdr_free(vxi11::AsXdrProc(vxi11::XdrDeviceWriteParms), reinterpret_cast<char*>(&parms));
+        xdr_free(protocol::XdrProc<vxi11::XdrDeviceWriteParms>(), reinterpret_cast<char*>(&parms));
         return EncodeRpcError(call.xid, GARBAGE_ARGS);
     }
     vxi11::DeviceWriteResp reply;
@@ -431,7 +428,7 @@ std::vector<char> Vxi11Server::DeviceWrite(const RpcCall& call, XDR& args)
             std::string().swap(link->incoming);
         }
     }
-    xdr_free(vxi11::AsXdrProc(vxi11::XdrDeviceWriteParms), reinterpret_cast<char*>(&parms));
+    xdr_free(protocol::XdrProc<vxi11::XdrDeviceWriteParms>(), reinterpret_cast<char*>(&parms));
     if (overlong && onOverlong_) {
         onOverlong_();
     }
@@ -452,7 +449,7 @@ std::vector<char> Vxi11Server::DeviceWrite(const RpcCall& call, XDR& args)
             link->abortRequested = false;
         }
     }
-    return EncodeRpcReply(call.xid, vxi11::AsXdrProc(vxi11::XdrDeviceWriteResp), &reply);
+    return EncodeRpcReply(call.xid, protocol::XdrProc<vxi11::XdrDeviceWriteResp>(), &reply);
 }
 
 std::vector<char> Vxi11Server::DeviceRead(const RpcCall& call, XDR& args,
@@ -466,7 +463,7 @@ std::vector<char> Vxi11Server::DeviceRead(const RpcCall& call, XDR& args,
     auto link = FindLink(parms.lid);
     if (link == nullptr) {
         reply.error = vxi11::kInvalidLinkId;
-        return EncodeRpcReply(call.xid, vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply);
+        return EncodeRpcReply(call.xid, protocol::XdrProc<vxi11::XdrDeviceReadResp>(), &reply);
     }
     const auto ioTimeout =
         std::min<std::chrono::milliseconds>(std::chrono::milliseconds(parms.ioTimeout),
@@ -483,7 +480,7 @@ std::vector<char> Vxi11Server::DeviceRead(const RpcCall& call, XDR& args,
     const auto abortedReply = [&] {
         link->abortRequested = false;
         reply.error = vxi11::kAbort;
-        return EncodeRpcReply(call.xid, vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply);
+        return EncodeRpcReply(call.xid, protocol::XdrProc<vxi11::XdrDeviceReadResp>(), &reply);
     };
     if (link->outputOffset >= link->output.size()) {
         // Nothing to read: like a meter, wait out the caller's I/O time-out.
@@ -491,7 +488,7 @@ std::vector<char> Vxi11Server::DeviceRead(const RpcCall& call, XDR& args,
             return abortedReply();
         }
         reply.error = vxi11::kIoTimeout;
-        return EncodeRpcReply(call.xid, vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply);
+        return EncodeRpcReply(call.xid, protocol::XdrProc<vxi11::XdrDeviceReadResp>(), &reply);
     }
     const bool faulted = link->shape.chunkBytes > 0 || link->shape.closeMidReply ||
                          link->shape.delay > std::chrono::microseconds(0);
@@ -503,7 +500,7 @@ std::vector<char> Vxi11Server::DeviceRead(const RpcCall& call, XDR& args,
             return abortedReply();
         }
         reply.error = vxi11::kIoTimeout;
-        return EncodeRpcReply(call.xid, vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply);
+        return EncodeRpcReply(call.xid, protocol::XdrProc<vxi11::XdrDeviceReadResp>(), &reply);
     }
     const auto sendAt = link->firstChunkSent ? Clock::now() + link->shape.chunkPause
                                              : link->readyAt;
@@ -542,7 +539,7 @@ std::vector<char> Vxi11Server::DeviceRead(const RpcCall& call, XDR& args,
     }
     reply.data = piece.data();
     reply.dataLength = static_cast<u_int>(piece.size());
-    return EncodeRpcReply(call.xid, vxi11::AsXdrProc(vxi11::XdrDeviceReadResp), &reply);
+    return EncodeRpcReply(call.xid, protocol::XdrProc<vxi11::XdrDeviceReadResp>(), &reply);
 }
 
 std::vector<char> Vxi11Server::Generic(const RpcCall& call, XDR& args)
@@ -561,7 +558,7 @@ std::vector<char> Vxi11Server::Generic(const RpcCall& call, XDR& args)
             // Message available (bit 4) while a reply waits to be read.
             reply.stb = link->outputOffset < link->output.size() ? 0x10 : 0;
         }
-        return EncodeRpcReply(call.xid, vxi11::AsXdrProc(vxi11::XdrDeviceReadStbResp), &reply);
+        return EncodeRpcReply(call.xid, protocol::XdrProc<vxi11::XdrDeviceReadStbResp>(), &reply);
     }
     case vxi11::kDeviceClear: {
         vxi11::DeviceGenericParms parms;
