@@ -34,15 +34,15 @@ void DecodeReply(const char* data, std::size_t size, int kind)
     switch (kind % 4) {
     case 0:
         reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&read);
-        reply.acpted_rply.ar_results.proc = protocol::XdrProc<vxi11::XdrDeviceReadResp>();
+        reply.acpted_rply.ar_results.proc = XdrProc<vxi11::XdrDeviceReadResp>();
         break;
     case 1:
         reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&link);
-        reply.acpted_rply.ar_results.proc = protocol::XdrProc<vxi11::XdrCreateLinkResp>();
+        reply.acpted_rply.ar_results.proc = XdrProc<vxi11::XdrCreateLinkResp>();
         break;
     case 2:
         reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&write);
-        reply.acpted_rply.ar_results.proc = protocol::XdrProc<vxi11::XdrDeviceWriteResp>();
+        reply.acpted_rply.ar_results.proc = XdrProc<vxi11::XdrDeviceWriteResp>();
         break;
     default:
         reply.acpted_rply.ar_results.where = reinterpret_cast<caddr_t>(&port);
