@@ -4,6 +4,8 @@
 #include "app/CommandLine.h"
 #include "app/MessageQueue.h"
 #include "app/ShellHooks.h"
+#include "link/CConectWithNI.h"
+#include "scpi/InstrumentExchange.h"
 
 #include <QApplication>
 
@@ -53,6 +55,8 @@ int CZANApp::Run(int argc, char** argv, CConectWithNI& connection,
     voltora::app::MessageQueue messages(hooks.showMessage);
     messages.InstallAsConnectionSink();
 
+    // The command operations send through the connection the panel is handed.
+    voltora::scpi::BindConnection(&connection);
     int exitCode = 0;
     {
         CZANDlg window(connection, hooks, &messages);
@@ -66,6 +70,7 @@ int CZANApp::Run(int argc, char** argv, CConectWithNI& connection,
         // Leaving the scope destroys the window: the panel (joining every
         // worker) before the views.
     }
+    voltora::scpi::BindConnection(nullptr);
     // Accepted and Rejected are both a normal end.
     return exitCode > QDialog::Accepted ? exitCode : 0;
 }

@@ -7,9 +7,10 @@
 // Function selection, acquisition control and reading queries.
 //
 // Every operation of the command set performs one write or one query through
-// CConectWithNI::Instance(). None of them reports an error: a failed transfer
-// leaves an empty reply, which yields an empty text, 0, 0.0 or false. Replies
-// keep the meter's trailing "\n" unless an operation says it cuts the reply.
+// the bound connection (BindConnection in InstrumentExchange.h). None of them
+// reports an error: a failed transfer leaves an empty reply, which yields an
+// empty text, 0, 0.0 or false. Replies keep the meter's trailing "\n" unless
+// an operation says it cuts the reply.
 
 namespace voltora::scpi {
 

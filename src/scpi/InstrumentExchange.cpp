@@ -1,5 +1,6 @@
 #include "scpi/InstrumentExchange.h"
 
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -8,16 +9,32 @@
 #include "link/CConectWithNI.h"
 
 namespace voltora::scpi {
+namespace {
+
+std::atomic<IConnection*> boundConnection{nullptr};
+
+IConnection& Connection()
+{
+    IConnection* bound = boundConnection.load(std::memory_order_acquire);
+    return bound != nullptr ? *bound : *CConectWithNI::Instance();
+}
+
+}  // namespace
+
+void BindConnection(IConnection* connection)
+{
+    boundConnection.store(connection, std::memory_order_release);
+}
 
 bool SendCommand(const std::string& command)
 {
-    return CConectWithNI::Instance()->Write(command.c_str());
+    return Connection().Write(command.c_str());
 }
 
 unsigned QueryIntoBuffer(const std::string& query, char* buffer, unsigned size)
 {
     unsigned count = 0;
-    if (!CConectWithNI::Instance()->Query(query.c_str(), buffer, size, &count)) {
+    if (!Connection().Query(query.c_str(), buffer, size, &count)) {
         // Whatever a failed read left behind is not a reply.
         return 0;
     }

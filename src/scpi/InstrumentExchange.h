@@ -3,9 +3,18 @@
 #include <string>
 #include <string_view>
 
+class IConnection;
+
 // The two exchanges every command operation is built from, and the small text
 // rules the replies are read with.
 namespace voltora::scpi {
+
+// Every operation sends through one connection: the one bound here by the
+// program where it starts (the desktop program binds the connection its panel
+// is handed), or, while none is bound, the process's shared connection.
+// Binding nullptr returns to the shared connection. The bound connection must
+// outlive every operation that may still run on a worker thread.
+void BindConnection(IConnection* connection);
 
 // Writes `command` through the connection as it is (no terminator).
 bool SendCommand(const std::string& command);

@@ -1,9 +1,13 @@
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "ScriptedMeterFixture.h"
+#include "link/IConnection.h"
 #include "scpi/Commands.h"
+#include "scpi/InstrumentExchange.h"
 
 namespace voltora::scpi::test {
 namespace {
@@ -197,6 +201,55 @@ TEST(IsOverloadTest, OverloadIsAValueAtOrBeyondPlusMinus9Point9E37)
         SCOPED_TRACE(text);
         EXPECT_EQ(IsOverload(text), expected);
     }
+}
+
+// Answers every query with one fixed reply and records what is written.
+class RecordingConnection : public IConnection {
+public:
+    bool Open(const char*) override { return true; }
+    bool Close() override { return true; }
+    bool IsConnected() override { return true; }
+    bool HasFailed() const override { return false; }
+    bool Write(const char* command) override
+    {
+        writes.emplace_back(command);
+        return true;
+    }
+    bool Read(char* buffer, unsigned size, unsigned* count) override
+    {
+        const std::string reply = "\"CAP\"\n";
+        *count = static_cast<unsigned>(std::min<std::size_t>(reply.size(), size));
+        std::memcpy(buffer, reply.data(), *count);
+        return true;
+    }
+    bool Query(const char* command, char* buffer, unsigned size, unsigned* count) override
+    {
+        return Write(command) && Read(buffer, size, count);
+    }
+    void FindUsbResources(std::vector<std::string>&, std::vector<std::string>&) override {}
+
+    Strings writes;
+};
+
+// While a connection is bound, the operations write to it and read its
+// replies, and the shared connection sees nothing; unbound, they are back on
+// the shared connection.
+TEST_F(AcquisitionCommandsTest, OperationsGoThroughTheBoundConnection)
+{
+    AnswerQueries("\"VOLT\"\n");
+    RecordingConnection bound;
+    BindConnection(&bound);
+    SetFunction("FREQ");
+    const std::string whileBound = QueryFunction();
+    BindConnection(nullptr);
+    EXPECT_EQ(bound.writes, (Strings{"FUNC \"FREQ\"", "FUNCTION?"}));
+    EXPECT_EQ(whileBound, "CAP");
+    EXPECT_TRUE(Writes().empty());
+
+    SetFunction("RES");
+    EXPECT_EQ(QueryFunction(), "VOLT");
+    EXPECT_EQ(Writes(), (Strings{"FUNC \"RES\"", "FUNCTION?"}));
+    EXPECT_EQ(bound.writes.size(), 2u);
 }
 
 }  // namespace
